@@ -1,0 +1,80 @@
+// In-process simulated shutter controller on a pseudo-terminal.
+//
+// Simulator opens a pty, publishes its slave as a named port (a symbolic link
+// in the virtual-port directory) and answers request frames on a thread of its
+// own, like a controller at the far end of a cable. kivra-sim wraps it in a
+// program; tests use it directly.
+#ifndef KIVRA_SIM_SIMULATOR_H
+#define KIVRA_SIM_SIMULATOR_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kivrasim {
+
+// Fault injection, chosen per test or by command-line option.
+struct Faults {
+    bool silent = false;        // read requests, answer nothing
+    int replyDelayMs = 0;       // wait this long before answering
+    int chunkBytes = 0;         // > 0: send the reply in pieces of this size
+    int chunkGapMs = 0;         // pause between pieces
+    bool corruptStart = false;  // wrong start word
+    bool corruptStatus = false; // status neither 1 nor 238
+    bool corruptLength = false; // data length field off by two
+    bool corruptCheck = false;  // wrong check word
+    bool lineRate = false;      // pace bytes as 115200 baud 8N2 (11 bits a byte)
+    int dropAfter = -1;         // >= 0: hang up the port after this many exchanges
+    uint16_t okStatus = 1;      // status of a good reply (1 or 238)
+};
+
+class Simulator
+{
+public:
+    Simulator();
+    ~Simulator(); // stops and removes the published link
+
+    // Opens the pty and publishes it as portDir/name (portDir empty: the
+    // library's default virtual-port directory). Returns false on failure.
+    bool start(const std::string &name = "SIM1", const std::string &portDir = std::string());
+    void stop();
+
+    std::string portName() const; // e.g. "SIM1"
+    std::string linkPath() const; // the published symbolic link
+    std::string ttyPath() const;  // the pty slave, e.g. /dev/pts/7
+
+    void setFaults(const Faults &faults);
+    Faults faults() const;
+
+    // Replies with these raw bytes to the next request instead of the modelled
+    // reply (still subject to chunking and delay), once.
+    void scriptReply(const std::vector<uint8_t> &bytes);
+
+    // Every sound request frame received so far, raw, in order.
+    std::vector<std::vector<uint8_t>> requests() const;
+    void clearRequests();
+    int exchangeCount() const;
+
+    // Device model access (thread-safe): parameter by command-code family.
+    int32_t parameter(uint16_t getCode) const;      // value a getter would return
+    void setParameter(uint16_t setCode, int32_t v); // as if a setter arrived
+    std::string text(uint16_t readCode) const;      // 0xFD name, 0xFE version, 0xFF serial
+    void setText(uint16_t readCode, const std::string &value);
+    int32_t tuning(uint16_t code) const;            // 0x1000..0x1003, last value written
+
+    // External trigger input (external-trigger mode runs one cycle per trigger).
+    void trigger();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// The directory where virtual ports are published: $KIVRA_PORT_DIR, else
+// $XDG_RUNTIME_DIR/kivra-ports, else /tmp/kivra-ports-<uid>.
+std::string defaultPortDir();
+
+} // namespace kivrasim
+
+#endif
