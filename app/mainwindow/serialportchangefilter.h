@@ -1,0 +1,42 @@
+#ifndef SERIALPORTCHANGEFILTER_H
+#define SERIALPORTCHANGEFILTER_H
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// Turns the system's serial port arrival and removal notices into two
+// signals. On Windows these are the device-change broadcasts that reach the
+// main window; elsewhere the platform file feeds the same two signals from
+// the system's own sources. Every native message is let through unchanged.
+class SerialPortChangeFilter : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+
+public:
+    // The object is only watched, not a parent: the filter is owned by whoever
+    // installs it and must be removed from the application before deletion.
+    explicit SerialPortChangeFilter(QObject *watched);
+    ~SerialPortChangeFilter() override;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
+
+signals:
+    void signal_serialPortInserted();
+    void signal_serialPortRemoved(QString name);
+
+private:
+    // Each platform file starts its own notice sources here, as children of
+    // the filter, so they end with it.
+    void startWatching();
+
+    // Shared by every platform: writes the diagnostic line, then signals.
+    void reportInserted();
+    void reportRemoved(const QString &name);
+
+    QWidget *mainWidget = nullptr;
+};
+
+#endif

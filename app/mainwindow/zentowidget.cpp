@@ -1,0 +1,159 @@
+#include "zentowidget.h"
+#include "ui_zentowidget.h"
+
+#include "devdebugwidget.h"
+#include "serialportchangefilter.h"
+
+#include <QCoreApplication>
+#include <QGraphicsDropShadowEffect>
+#include <QMouseEvent>
+#include <QRect>
+#include <QTimer>
+
+// The images live in TrovaCore, a static library: without an explicit
+// registration the linker would drop them as unreferenced.
+static void registerTrovaImages()
+{
+    static bool registered = false;
+    if (!registered) {
+        Q_INIT_RESOURCE(trova);
+        registered = true;
+    }
+}
+
+namespace {
+constexpr int kMessageIntervalMs = 1000;
+constexpr int kMonitorIntervalMs = 100;
+// The message line is cleared on the tick after this many have passed.
+constexpr int kMessageTicksShown = 5;
+constexpr qreal kShadowBlurRadius = 5.0;
+} // namespace
+
+ZentoWidget::ZentoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::ZentoWidget)
+{
+    registerTrovaImages();
+    ui->setupUi(this);
+    setUpFrameless();
+
+    portChangeFilter = new SerialPortChangeFilter(this);
+    QCoreApplication::instance()->installNativeEventFilter(portChangeFilter);
+    connect(portChangeFilter, &SerialPortChangeFilter::signal_serialPortInserted, this,
+            &ZentoWidget::slot_serialPortInserted);
+    connect(portChangeFilter, &SerialPortChangeFilter::signal_serialPortRemoved, this,
+            &ZentoWidget::slot_serialPortRemoved);
+
+    msgTimer = new QTimer(this);
+    msgTimer->setInterval(kMessageIntervalMs);
+    connect(msgTimer, &QTimer::timeout, this, &ZentoWidget::slot_msgTimeout);
+
+    monitorTimer = new QTimer(this);
+    monitorTimer->setInterval(kMonitorIntervalMs);
+    connect(monitorTimer, &QTimer::timeout, this, &ZentoWidget::slot_MonitorTimeout);
+    monitorTimer->start();
+
+    devDebugWidget = new DevDebugWidget(this);
+
+    onOffGroup.addButton(ui->pushButton_on);
+    onOffGroup.addButton(ui->pushButton_off);
+}
+
+ZentoWidget::~ZentoWidget()
+{
+    // The filter refers to this window and has no parent: take it out of the
+    // application before the window goes, so no late notice reaches a dead slot.
+    QCoreApplication::instance()->removeNativeEventFilter(portChangeFilter);
+    delete portChangeFilter;
+    delete ui;
+}
+
+void ZentoWidget::setUpFrameless()
+{
+    setWindowTitle(tr("光学电动快门"));
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    setAttribute(Qt::WA_TranslucentBackground, true);
+
+    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_content);
+    shadow->setBlurRadius(kShadowBlurRadius);
+    shadow->setOffset(0.0, 0.0);
+    shadow->setColor(Qt::gray);
+    ui->widget_content->setGraphicsEffect(shadow);
+}
+
+void ZentoWidget::setDebugButtonVisible(bool visible)
+{
+    ui->pushButton_debug->setVisible(visible);
+}
+
+void ZentoWidget::mousePressEvent(QMouseEvent *event)
+{
+    const QRect dragArea(ui->widget_content->pos(), ui->widget_title->size());
+    if (!dragArea.contains(event->pos()) || isFullScreen()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    dragging = true;
+    dragStartPos = event->pos();
+    event->accept();
+}
+
+void ZentoWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!dragging) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    move(pos() + (event->pos() - dragStartPos));
+    event->accept();
+}
+
+void ZentoWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ZentoWidget::showMessage(const QString &text)
+{
+    ui->label_message->setText(text);
+    msgTimer->start();
+    msgTickCount = 0;
+}
+
+void ZentoWidget::slot_msgTimeout()
+{
+    if (msgTickCount > kMessageTicksShown) {
+        ui->label_message->clear();
+        msgTimer->stop();
+        msgTickCount = 0;
+    } else {
+        ++msgTickCount;
+    }
+}
+
+void ZentoWidget::slot_showMsg(QString msg)
+{
+    showMessage(msg);
+}
+
+void ZentoWidget::on_pushButton_close_clicked()
+{
+    close();
+}
+
+void ZentoWidget::on_pushButton_min_clicked()
+{
+    showMinimized();
+}
+
+void ZentoWidget::on_pushButton_settings_clicked() {}
+
+void ZentoWidget::on_pushButton_debug_clicked()
+{
+    devDebugWidget->show();
+}
+
+void ZentoWidget::on_radioButton_autoMode_toggled(bool checked)
+{
+    ui->pushButton_on->setText(checked ? tr("运行") : tr("打开"));
+    ui->pushButton_off->setText(checked ? tr("停止") : tr("关闭"));
+}
