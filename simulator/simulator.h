@@ -8,6 +8,7 @@
 #define KIVRA_SIM_SIMULATOR_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@
 namespace kivrasim {
 
 // Fault injection, chosen per test or by command-line option.
-struct Faults {
+struct Faults
+{
     bool silent = false;        // read requests, answer nothing
     int replyDelayMs = 0;       // wait this long before answering
     int chunkBytes = 0;         // > 0: send the reply in pieces of this size
@@ -25,13 +27,28 @@ struct Faults {
     bool corruptLength = false; // data length field off by two
     bool corruptCheck = false;  // wrong check word
     bool lineRate = false;      // pace bytes as 115200 baud 8N2 (11 bits a byte)
-    int dropAfter = -1;         // >= 0: hang up the port after this many exchanges
+    int dropAfter = -1;         // >= 0: after this many exchanges, hang up at the next request
     uint16_t okStatus = 1;      // status of a good reply (1 or 238)
+};
+
+// What the serving thread reports: one line per exchange, and the hang-up of
+// a dropped port.
+struct Event
+{
+    enum Kind
+    {
+        Exchange,
+        HangUp
+    };
+    Kind kind;
+    std::string text;
 };
 
 class Simulator
 {
 public:
+    using EventHandler = std::function<void(const Event &)>;
+
     Simulator();
     ~Simulator(); // stops and removes the published link
 
@@ -40,9 +57,14 @@ public:
     bool start(const std::string &name = "SIM1", const std::string &portDir = std::string());
     void stop();
 
-    std::string portName() const; // e.g. "SIM1"
-    std::string linkPath() const; // the published symbolic link
-    std::string ttyPath() const;  // the pty slave, e.g. /dev/pts/7
+    std::string portName() const;  // e.g. "SIM1"
+    std::string linkPath() const;  // the published symbolic link
+    std::string ttyPath() const;   // the pty slave, e.g. /dev/pts/7
+    std::string lastError() const; // why start() failed, for the user
+    bool hungUp() const;           // the port was dropped (Faults::dropAfter)
+
+    // Called on the serving thread; keep it short.
+    void setEventHandler(EventHandler handler);
 
     void setFaults(const Faults &faults);
     Faults faults() const;
@@ -57,11 +79,14 @@ public:
     int exchangeCount() const;
 
     // Device model access (thread-safe): parameter by command-code family.
-    int32_t parameter(uint16_t getCode) const;      // value a getter would return
-    void setParameter(uint16_t setCode, int32_t v); // as if a setter arrived
-    std::string text(uint16_t readCode) const;      // 0xFD name, 0xFE version, 0xFF serial
+    int32_t parameter(uint16_t getCode) const; // value a getter would return
+    float frequency() const;                   // what getFrequency would return
+    // As if a setter arrived, but without the range check, so tests can plant
+    // any value.
+    void setParameter(uint16_t setCode, int32_t v);
+    std::string text(uint16_t readCode) const; // 0xFD name, 0xFE version, 0xFF serial
     void setText(uint16_t readCode, const std::string &value);
-    int32_t tuning(uint16_t code) const;            // 0x1000..0x1003, last value written
+    int32_t tuning(uint16_t code) const; // 0x1000..0x1003, last value written
 
     // External trigger input (external-trigger mode runs one cycle per trigger).
     void trigger();

@@ -1,0 +1,123 @@
+#include "options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace kivrasim {
+
+const char *const kUsage =
+    "usage: kivra-sim [--name NAME] [--port-dir DIR] [--verbose] [fault options]\n"
+    "Simulated shutter controller on a pseudo-terminal, published as a port.\n"
+    "  --name NAME        port name (default SIM1)\n"
+    "  --port-dir DIR     virtual-port directory (default $KIVRA_PORT_DIR,\n"
+    "                     else $XDG_RUNTIME_DIR/kivra-ports, else /tmp/kivra-ports-<uid>)\n"
+    "  --verbose          one line per exchange\n"
+    "Faults:\n"
+    "  --silent           read requests, answer nothing\n"
+    "  --delay MS         answer MS milliseconds late\n"
+    "  --chunk N          send replies in pieces of N bytes\n"
+    "  --chunk-gap MS     pause between pieces\n"
+    "  --corrupt FIELD    spoil start, status, length or check (repeatable)\n"
+    "  --status238        answer good requests with status 238\n"
+    "  --line-rate        pace bytes as 115200 baud 8N2\n"
+    "  --drop-after N     hang up the port after N exchanges\n"
+    "External trigger: type a line on standard input or send SIGUSR1.\n";
+
+namespace {
+
+constexpr uint16_t kStatus238 = 238;
+
+bool parseCount(const std::string &text, int &value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 0 || v > INT_MAX)
+        return false;
+    value = int(v);
+    return true;
+}
+
+bool setCorruption(const std::string &field, Faults &f)
+{
+    if (field == "start")
+        f.corruptStart = true;
+    else if (field == "status")
+        f.corruptStatus = true;
+    else if (field == "length")
+        f.corruptLength = true;
+    else if (field == "check")
+        f.corruptCheck = true;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+bool parseOptions(const std::vector<std::string> &args, Options &options, std::string &error)
+{
+    Faults &f = options.faults;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        const std::string value = hasValue ? args[i + 1] : std::string();
+        auto count = [&](int &target) {
+            if (!hasValue || !parseCount(value, target)) {
+                error = arg + " needs a number of 0 or more";
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        auto text = [&](std::string &target) {
+            if (!hasValue || value.empty()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            target = value;
+            ++i;
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--name") {
+            ok = text(options.name);
+        } else if (arg == "--port-dir") {
+            ok = text(options.portDir);
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "--silent") {
+            f.silent = true;
+        } else if (arg == "--delay") {
+            ok = count(f.replyDelayMs);
+        } else if (arg == "--chunk") {
+            ok = count(f.chunkBytes);
+        } else if (arg == "--chunk-gap") {
+            ok = count(f.chunkGapMs);
+        } else if (arg == "--corrupt") {
+            std::string field;
+            ok = text(field) && setCorruption(field, f);
+            if (!ok)
+                error = "--corrupt needs start, status, length or check";
+        } else if (arg == "--status238") {
+            f.okStatus = kStatus238;
+        } else if (arg == "--line-rate") {
+            f.lineRate = true;
+        } else if (arg == "--drop-after") {
+            ok = count(f.dropAfter);
+        } else {
+            error = "unknown option " + arg;
+            ok = false;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace kivrasim

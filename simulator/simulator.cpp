@@ -1,0 +1,404 @@
+#include "simulator.h"
+
+#include "devframe.h"
+#include "device.h"
+#include "portlink.h"
+#include "pty.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kivrasim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kReadChunkBytes = 256;
+// A request whose rest has not come after this long is given up, so a frame
+// cut short by the host cannot swallow the next one.
+constexpr int kStaleFrameMs = 10;
+// Waits longer than this go through poll() so stop() can cut them short; the
+// last stretch is slept precisely.
+constexpr auto kCoarseWaitMargin = std::chrono::milliseconds(2);
+// 115200 baud with start bit, 8 data bits and two stop bits: 11 bits a byte.
+constexpr long long kLineBitsPerByte = 11;
+constexpr long long kLineBaud = 115200;
+constexpr long long kNanosPerSecond = 1000000000LL;
+
+Clock::duration lineTime(size_t bytes)
+{
+    return std::chrono::nanoseconds(static_cast<long long>(bytes) * kLineBitsPerByte *
+                                    kNanosPerSecond / kLineBaud);
+}
+
+std::string hexCode(uint16_t code)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s = "0x0000";
+    for (int i = 0; i < 4; ++i)
+        s[size_t(5 - i)] = digits[(code >> (4 * i)) & 0xF];
+    return s;
+}
+
+} // namespace
+
+struct Simulator::Impl
+{
+    mutable std::mutex mutex;
+    DeviceModel model;
+    Faults faults;
+    std::vector<uint8_t> script;
+    bool scripted = false;
+    std::vector<std::vector<uint8_t>> requests;
+    int exchanges = 0;
+    EventHandler handler;
+    std::string name;
+    std::string linkPath;
+    std::string error;
+
+    Pty pty;
+    int wake[2] = {-1, -1};
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> hungUp{false};
+    std::thread thread;
+
+    void serve();
+    void handleRequest(const Request &request, Clock::time_point received);
+    bool waitUntil(Clock::time_point deadline);
+    void send(const std::vector<uint8_t> &bytes, const Faults &f, Clock::time_point base);
+    void hangUp();
+    void notify(Event::Kind kind, const std::string &text);
+    void closeWake();
+};
+
+void Simulator::Impl::notify(Event::Kind kind, const std::string &text)
+{
+    EventHandler h;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        h = handler;
+    }
+    if (h)
+        h(Event{kind, text});
+}
+
+bool Simulator::Impl::waitUntil(Clock::time_point deadline)
+{
+    for (;;) {
+        if (stopping)
+            return false;
+        const auto left = deadline - Clock::now();
+        if (left <= kCoarseWaitMargin)
+            break;
+        pollfd pfd{wake[0], POLLIN, 0};
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(left - kCoarseWaitMargin);
+        ::poll(&pfd, 1, int(ms.count()) + 1);
+    }
+    sleepUntil(deadline);
+    return !stopping;
+}
+
+// Sends reply bytes no earlier than their deadlines: with line rate each byte
+// is due one byte time after the one before it, counted from base rather than
+// from the last write so that late wake-ups do not add up; pieces are written
+// separately with the chosen gap between them.
+void Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
+                           Clock::time_point base)
+{
+    const size_t piece = f.chunkBytes > 0 ? size_t(f.chunkBytes) : bytes.size();
+    const auto gap = std::chrono::milliseconds(f.chunkGapMs);
+    auto due = [&](size_t k) {
+        return base + gap * long(k / piece) + (f.lineRate ? lineTime(k + 1) : Clock::duration(0));
+    };
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        if (!waitUntil(due(sent)))
+            return;
+        const auto now = Clock::now();
+        const size_t pieceEnd = std::min(bytes.size(), (sent / piece + 1) * piece);
+        size_t end = sent + 1;
+        while (end < pieceEnd && due(end) <= now)
+            ++end;
+        if (!writeMaster(pty, bytes.data() + sent, end - sent))
+            return;
+        sent = end;
+    }
+}
+
+void Simulator::Impl::hangUp()
+{
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        unpublishLink(linkPath, pty.slavePath);
+        closePty(pty);
+        path = linkPath;
+    }
+    hungUp = true;
+    notify(Event::HangUp, "port " + name + " hung up after " + std::to_string(exchanges) +
+                              " exchanges (" + path + " removed)");
+}
+
+void Simulator::Impl::handleRequest(const Request &request, Clock::time_point received)
+{
+    Faults f;
+    std::vector<uint8_t> reply;
+    DeviceReply answer;
+    bool drop = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        f = faults;
+        drop = f.dropAfter >= 0 && exchanges >= f.dropAfter;
+        if (drop) {
+            stopping = true;
+        } else {
+            ++exchanges;
+            requests.push_back(request.raw);
+            answer = model.handle(request.code, request.data, received);
+            if (!f.silent) {
+                if (scripted) {
+                    reply = script;
+                    scripted = false;
+                } else {
+                    const uint16_t status = answer.accepted ? f.okStatus : kStatusRefused;
+                    reply =
+                        buildReply(request.code, status, answer.data.data(), answer.data.size());
+                    corruptReply(reply, ReplyCorruption{f.corruptStart, f.corruptStatus,
+                                                        f.corruptLength, f.corruptCheck});
+                }
+            }
+        }
+    }
+    if (drop) {
+        hangUp();
+        return;
+    }
+    auto base = received + std::chrono::milliseconds(f.replyDelayMs);
+    if (f.lineRate)
+        base += lineTime(request.raw.size());
+    send(reply, f, base);
+    notify(Event::Exchange, "request " + hexCode(request.code) + " length " +
+                                std::to_string(request.data.size()) + " -> " +
+                                (f.silent ? std::string("no reply")
+                                          : std::string(answer.accepted ? "accepted" : "refused") +
+                                                ", " + std::to_string(reply.size()) + " bytes"));
+}
+
+void Simulator::Impl::serve()
+{
+    useFineTimerSlack();
+    RequestParser parser;
+    uint8_t buffer[kReadChunkBytes];
+    while (!stopping) {
+        pollfd fds[2] = {{pty.master, POLLIN, 0}, {wake[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, parser.hasPartial() ? kStaleFrameMs : -1);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (stopping)
+            break;
+        if (ready == 0) {
+            parser.dropPartial();
+        } else if (fds[0].revents & POLLIN) {
+            const long n = readMaster(pty, buffer, sizeof buffer);
+            if (n < 0)
+                break;
+            parser.feed(buffer, size_t(n));
+        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            break;
+        }
+        const auto received = Clock::now();
+        Request request;
+        while (!stopping && parser.next(request))
+            handleRequest(request, received);
+    }
+}
+
+void Simulator::Impl::closeWake()
+{
+    for (int &fd : wake) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}
+
+Simulator::Simulator() : d(new Impl) {}
+
+Simulator::~Simulator()
+{
+    stop();
+}
+
+bool Simulator::start(const std::string &name, const std::string &portDir)
+{
+    stop();
+    std::string error;
+    Pty pty;
+    if (!openPty(pty, error)) {
+        d->error = error;
+        return false;
+    }
+    std::string link;
+    const std::string dir = portDir.empty() ? defaultPortDir() : portDir;
+    if (publishLink(dir, name, pty.slavePath, link, error) != PublishResult::Published) {
+        closePty(pty);
+        d->error = error;
+        return false;
+    }
+    if (::pipe2(d->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        unpublishLink(link, pty.slavePath);
+        closePty(pty);
+        d->error = "pipe: cannot create the wake-up pipe";
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->pty = pty;
+        d->name = name;
+        d->linkPath = link;
+        d->error.clear();
+    }
+    d->stopping = false;
+    d->hungUp = false;
+    d->thread = std::thread([this] { d->serve(); });
+    return true;
+}
+
+void Simulator::stop()
+{
+    if (d->thread.joinable()) {
+        d->stopping = true;
+        const uint8_t byte = 0;
+        if (::write(d->wake[1], &byte, 1) < 0) {
+            // The pipe is only a nudge; the thread also checks the flag.
+        }
+        d->thread.join();
+    }
+    d->closeWake();
+    std::lock_guard<std::mutex> lock(d->mutex);
+    unpublishLink(d->linkPath, d->pty.slavePath);
+    closePty(d->pty);
+}
+
+std::string Simulator::portName() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->name;
+}
+
+std::string Simulator::linkPath() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->linkPath;
+}
+
+std::string Simulator::ttyPath() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->pty.slavePath;
+}
+
+std::string Simulator::lastError() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->error;
+}
+
+bool Simulator::hungUp() const
+{
+    return d->hungUp;
+}
+
+void Simulator::setFaults(const Faults &faults)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->faults = faults;
+}
+
+Faults Simulator::faults() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->faults;
+}
+
+void Simulator::setEventHandler(EventHandler handler)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->handler = std::move(handler);
+}
+
+void Simulator::scriptReply(const std::vector<uint8_t> &bytes)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->script = bytes;
+    d->scripted = true;
+}
+
+std::vector<std::vector<uint8_t>> Simulator::requests() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->requests;
+}
+
+void Simulator::clearRequests()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->requests.clear();
+}
+
+int Simulator::exchangeCount() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->exchanges;
+}
+
+int32_t Simulator::parameter(uint16_t getCode) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->model.value(getCode, Clock::now());
+}
+
+float Simulator::frequency() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->model.frequency(Clock::now());
+}
+
+void Simulator::setParameter(uint16_t setCode, int32_t v)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->model.set(setCode, v, Clock::now(), false);
+}
+
+std::string Simulator::text(uint16_t readCode) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->model.text(readCode);
+}
+
+void Simulator::setText(uint16_t readCode, const std::string &value)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->model.setText(readCode, value);
+}
+
+int32_t Simulator::tuning(uint16_t code) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->model.tuning(code);
+}
+
+void Simulator::trigger()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->model.trigger(Clock::now());
+}
+
+} // namespace kivrasim
