@@ -15,10 +15,28 @@ constexpr int kReplyHeaderBytes = 8;
 constexpr int kCheckWordBytes = 2;
 constexpr int kFrameBufferBytes = 64;
 constexpr int kMaxRequestData = kFrameBufferBytes - kRequestHeaderBytes - kCheckWordBytes; // 56
-constexpr int kMinReplyBytes = kReplyHeaderBytes + kCheckWordBytes;                       // 10
+constexpr int kMinReplyBytes = kReplyHeaderBytes + kCheckWordBytes;                        // 10
+
+// Data areas always fill whole 16-bit words, in both directions: an odd data
+// length is followed by one zero pad byte before the check word, while the
+// length field keeps the odd count. The check word thus never overwrites data,
+// and a reply with an odd length L is L + 11 bytes long.
+constexpr int paddedLength(int length)
+{
+    return length + (length & 1);
+}
+constexpr int requestFrameBytes(int length)
+{
+    return kRequestHeaderBytes + paddedLength(length) + kCheckWordBytes;
+}
+constexpr int replyFrameBytes(int length)
+{
+    return kReplyHeaderBytes + paddedLength(length) + kCheckWordBytes;
+}
 
 // Result codes shared by every exchange.
-enum Result : int {
+enum Result : int
+{
     kOk = 0,
     kErrArgument = -1,
     kErrNoReply = -2,
@@ -29,8 +47,18 @@ enum Result : int {
     kErrNoData = -10,
 };
 
+// Lays out a request with the low 16 bits of code and length data bytes in
+// buffer (kFrameBufferBytes long). Returns the frame's size in bytes; 0 when
+// length > 0 but data is absent (a debug line says so and nothing is to be
+// sent); -1 when buffer is absent or length is outside 0..kMaxRequestData.
 int buildFrame(uint8_t *buffer, int code, int length, const uint8_t *data);
+
+// Validates a reply of count bytes (count may be -1 for a failed read).
+// Returns kOk or the first failing test's code, -1 to -6.
 int checkReply(const uint8_t *reply, int count);
+
+// Copies the data of a validated reply into target. Returns its length L (0
+// for none), or -1 when reply is absent or L exceeds capacity.
 int copyPayload(const uint8_t *reply, uint8_t *target, int capacity);
 
 } // namespace kivra

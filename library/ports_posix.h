@@ -1,0 +1,29 @@
+// Where serial ports are found on POSIX systems: the machine's own ports in
+// sysfs, and the virtual-port directory in which simulators publish theirs.
+#ifndef KIVRA_PORTS_POSIX_H
+#define KIVRA_PORTS_POSIX_H
+
+#include <string>
+#include <vector>
+
+namespace kivra {
+
+// $KIVRA_PORT_DIR, else $XDG_RUNTIME_DIR/kivra-ports, else
+// /tmp/kivra-ports-<uid>; read anew at every call.
+std::string virtualPortDir();
+
+// The device path for a port name: an absolute path as given; a bare name
+// from the virtual-port directory when it holds that entry, else from /dev.
+// Returns an empty string for an empty name or a relative path.
+std::string resolvePortPath(const std::string &name);
+
+// The tty devices under sysRoot/class/tty that have hardware behind them,
+// in name order.
+std::vector<std::string> listSysfsPorts(const std::string &sysRoot);
+
+// The entries of dir that lead to a character device, in name order.
+std::vector<std::string> listVirtualPorts(const std::string &dir);
+
+} // namespace kivra
+
+#endif

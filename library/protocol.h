@@ -1,0 +1,117 @@
+// The controller's request/reply protocol: the command vocabulary, how much
+// reply each kind of exchange waits for and for how long, and the exchanges
+// themselves. One call here is one request frame and one reply frame.
+#ifndef KIVRA_PROTOCOL_H
+#define KIVRA_PROTOCOL_H
+
+#include "frame.h"
+
+#include <cstdint>
+
+namespace kivra {
+
+// Every command code the library sends on its own account.
+enum Command : uint16_t
+{
+    kCmdSetShutterState = 0x01,
+    kCmdSetShutterMode = 0x02,
+    kCmdSetShutterOnTime = 0x03,
+    kCmdSetShutterOffTime = 0x04,
+    kCmdSetShutterCycleCount = 0x05,
+    kCmdSetShutterTriggerInMode = 0x06,
+    kCmdSetShutterTriggerOutMode = 0x07,
+    kCmdSetLightLevel = 0x08,
+    kCmdSetLightTimeOut = 0x09,
+    kCmdSetLightIdleLevel = 0x0A,
+    kCmdSetValveType = 0x0B,
+    kCmdGetShutterState = 0x0C,
+    kCmdGetShutterMode = 0x0D,
+    kCmdGetShutterOnTime = 0x0E,
+    kCmdGetShutterOffTime = 0x0F,
+    kCmdGetShutterCycleCount = 0x10,
+    kCmdGetShutterTriggerInMode = 0x11,
+    kCmdGetShutterTriggerOutMode = 0x12,
+    kCmdGetLightLevel = 0x13,
+    kCmdGetLightTimeOut = 0x14,
+    kCmdGetLightIdleLevel = 0x15,
+    kCmdGetValveType = 0x16,
+    kCmdGetFrequency = 0x17,
+    kCmdSetInitialState = 0x18,
+    kCmdGetInitialState = 0x19,
+    kCmdSetIO1TriggerMode = 0x1A,
+    kCmdSetIO2TriggerMode = 0x1B,
+    kCmdGetIO1TriggerMode = 0x1C,
+    kCmdGetIO2TriggerMode = 0x1D,
+    kCmdWriteDevName = 0xFA,
+    kCmdWriteDevSerial = 0xFC,
+    kCmdGetDeviceName = 0xFD,
+    kCmdGetDeviceSoftVersion = 0xFE,
+    kCmdGetSerialNumber = 0xFF,
+    kCmdSetPwmDuty = 0x1000,
+    kCmdSetPwmHz = 0x1001,
+    kCmdSetEndPointPwm = 0x1002,
+    kCmdSetEndPointTime = 0x1003,
+};
+
+constexpr int kValueBytes = 4; // parameter values and the frequency
+constexpr int kTextBytes = 32; // device name, serial number, software version
+constexpr int kReplyBufferBytes = kFrameBufferBytes;
+
+// Reply bytes an exchange waits for and the read attempts it may spend.
+struct ExchangeKind
+{
+    int wanted;
+    int attempts;
+};
+
+constexpr int kValueReplyBytes = replyFrameBytes(kValueBytes); // 14
+constexpr int kTextReplyBytes = replyFrameBytes(kTextBytes);   // 42
+constexpr int kDebugReplyBytes = kReplyBufferBytes;            // 64
+
+constexpr int kStandardAttempts = 30;
+constexpr int kDebugAttempts = 28;
+constexpr int kShortAttempts = 14;
+
+constexpr ExchangeKind kParameterSet{kValueReplyBytes, kStandardAttempts};
+constexpr ExchangeKind kParameterGet{kValueReplyBytes, kStandardAttempts};
+constexpr ExchangeKind kFrequencyRead{kValueReplyBytes, kStandardAttempts};
+constexpr ExchangeKind kTextRead{kTextReplyBytes, kStandardAttempts};
+constexpr ExchangeKind kTextWrite{kTextReplyBytes, kShortAttempts};
+constexpr ExchangeKind kDriveTuning{kValueReplyBytes, kShortAttempts};
+constexpr ExchangeKind kDebugExchange{kDebugReplyBytes, kDebugAttempts};
+
+// One transaction: builds the request, discards stale input, sends, collects
+// up to kind.wanted reply bytes into reply (kReplyBufferBytes long) and
+// validates them. Returns the checkReply() result.
+int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
+             uint8_t *reply);
+
+// Sends value as 4 little-endian bytes; returns the exchange status.
+int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind);
+int setParameter(int handle, int code, int32_t value);
+
+// Sends 4 zero bytes and decodes the reply's data as an integer (missing high
+// bytes are zero). Returns the value, the exchange's code, or kErrNoData.
+int getParameter(int handle, int code);
+
+// As getParameter(), the data read as a single-precision number; failure
+// codes come back as numbers (-2.0f ...).
+float getFloatParameter(int handle, int code);
+
+// Reads a 32-byte text field and copies min(size, 32) bytes of it into
+// buffer, adding no terminator. Absent buffer or negative size: -1, nothing
+// sent. On failure the buffer is not touched.
+int readText(int handle, int code, char *buffer, int size);
+
+// Sends the first min(length, 32) bytes of text zero-padded to 32 bytes, then
+// logs "<logTag> <status>". Absent text or negative length: -1, nothing sent
+// and nothing logged.
+int writeText(int handle, int code, const char *text, int length, int logTag);
+
+// Sends the caller's code and 0..kMaxRequestData data bytes. A length outside
+// that range returns -1 and sends nothing.
+int sendRaw(int handle, int code, int length, const void *data);
+
+} // namespace kivra
+
+#endif

@@ -1,0 +1,285 @@
+// Serial transport on POSIX terminal devices. The handle given to callers is
+// the file descriptor; it is honoured only while it is in the handle table.
+#include "serial.h"
+
+#include "handles.h"
+#include "ports_posix.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kivra {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One read attempt waits at most this long for input.
+constexpr std::chrono::microseconds kAttemptSlice{1000};
+// A frame fits the driver's queue at once; this only bounds a stalled line.
+constexpr std::chrono::milliseconds kWritePatience{100};
+// Ports are kept off descriptors 0 to 2, so a handle never names a standard
+// stream and openSerial never returns 0.
+constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
+
+constexpr int kOneStopBit = 0;
+constexpr int kParityOdd = 1;
+constexpr int kParityEven = 2;
+
+enum class IoFailure
+{
+    Interrupted,
+    WouldBlock,
+    Fatal
+};
+
+// The one place errno is interpreted.
+IoFailure lastIoFailure()
+{
+    switch (errno) {
+    case EINTR:
+        return IoFailure::Interrupted;
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+        return IoFailure::WouldBlock;
+    default:
+        return IoFailure::Fatal;
+    }
+}
+
+bool descriptorOf(int handle, int *fd)
+{
+    intptr_t native = -1;
+    if (!findHandle(handle, &native)) {
+        return false;
+    }
+    *fd = static_cast<int>(native);
+    return true;
+}
+
+int moveAboveStandardStreams(int fd)
+{
+    if (fd >= kFirstPortDescriptor) {
+        return fd;
+    }
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kFirstPortDescriptor);
+    ::close(fd);
+    return moved;
+}
+
+speed_t speedFor(int baudRate)
+{
+    switch (baudRate) {
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 230400:
+        return B230400;
+    default:
+        return B115200;
+    }
+}
+
+tcflag_t sizeFlag(int byteSize)
+{
+    switch (byteSize) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+// Waits until fd is ready for events or `until` has passed. Returns the
+// revents seen, 0 on time-out.
+short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanoseconds slice)
+{
+    const auto left = until - Clock::now();
+    if (left <= Clock::duration::zero()) {
+        return 0;
+    }
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::min<Clock::duration>(left, slice));
+    timespec timeout{};
+    timeout.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
+    timeout.tv_nsec = static_cast<long>(wait.count() % 1000000000);
+    pollfd entry{fd, events, 0};
+    return ppoll(&entry, 1, &timeout, nullptr) > 0 ? entry.revents : 0;
+}
+
+} // namespace
+
+int openPort(const char *name)
+{
+    const std::string path = resolvePortPath(name ? name : "");
+    if (path.empty()) {
+        return -1;
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    fd = moveAboveStandardStreams(fd);
+    if (fd < 0) {
+        return -1;
+    }
+    // Only terminals: frames written to an ordinary file would corrupt it.
+    // TIOCEXCL keeps out later opens by other users but not by root; the lock
+    // keeps out everyone, this process included.
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || !addHandle(fd, fd)) {
+        ::close(fd);
+        return -1;
+    }
+    ioctl(fd, TIOCEXCL);
+    configureLine(fd, kBaudRate, kDataBits, kStopBits, kParityNone);
+    tcflush(fd, TCIOFLUSH);
+    return fd;
+}
+
+void configureLine(int handle, int baudRate, int byteSize, int stopBits, int parity)
+{
+    int fd = -1;
+    termios settings{};
+    if (!descriptorOf(handle, &fd) || tcgetattr(fd, &settings) != 0) {
+        return;
+    }
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+    // A three-wire link has no carrier: without CLOCAL reads could stall.
+    settings.c_cflag |= sizeFlag(byteSize) | CLOCAL | CREAD;
+    // POSIX has no one and a half stop bits; that code gets two as well.
+    if (stopBits != kOneStopBit) {
+        settings.c_cflag |= CSTOPB;
+    }
+    if (parity == kParityOdd) {
+        settings.c_cflag |= PARENB | PARODD;
+    } else if (parity == kParityEven) {
+        settings.c_cflag |= PARENB;
+    }
+    // VMIN 1, not 0: with VMIN and VTIME both 0 an empty read returns 0,
+    // which could not be told from a hung-up line. With VMIN 1 and
+    // O_NONBLOCK an empty read fails with EAGAIN and 0 means end of file.
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, speedFor(baudRate));
+    cfsetospeed(&settings, speedFor(baudRate));
+    tcsetattr(fd, TCSANOW, &settings);
+}
+
+int writeFrame(int handle, const uint8_t *bytes, int count)
+{
+    int fd = -1;
+    if (!descriptorOf(handle, &fd)) {
+        return 0;
+    }
+    // Flush stale input so a late reply from the last exchange cannot be
+    // taken for this one.
+    tcflush(fd, TCIFLUSH);
+    if (!bytes || count <= 0) {
+        return 0;
+    }
+    const auto until = Clock::now() + kWritePatience;
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        const IoFailure failure = n < 0 ? lastIoFailure() : IoFailure::WouldBlock;
+        if (failure == IoFailure::Fatal) {
+            break;
+        }
+        if (failure == IoFailure::WouldBlock && waitFor(fd, POLLOUT, until, kWritePatience) == 0) {
+            break;
+        }
+    }
+    return written;
+}
+
+int readReply(int handle, uint8_t *target, int wanted, int attempts)
+{
+    int fd = -1;
+    if (!descriptorOf(handle, &fd) || !target || wanted <= 0 || wanted > kStagingBytes) {
+        return -1;
+    }
+    uint8_t staging[kStagingBytes] = {};
+    int received = 0;
+    // The budget is `attempts` slices of 1 ms. Input ends a slice's wait at
+    // once without using up the budget faster, so a reply trickling in byte
+    // by byte gets as long as a silent controller does.
+    const auto until = Clock::now() + attempts * kAttemptSlice;
+    while (received < wanted) {
+        const ssize_t n = ::read(fd, staging + received, static_cast<size_t>(wanted - received));
+        if (n > 0) {
+            received += static_cast<int>(n);
+            continue;
+        }
+        // End of file: the device hung up (an unplugged adapter, a closed
+        // pseudo-terminal master).
+        if (n == 0) {
+            return -1;
+        }
+        const IoFailure failure = lastIoFailure();
+        if (failure == IoFailure::Fatal) {
+            return -1;
+        }
+        if (failure == IoFailure::Interrupted) {
+            continue;
+        }
+        if (Clock::now() >= until) {
+            break;
+        }
+        const short revents = waitFor(fd, POLLIN, until, kAttemptSlice);
+        if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
+            return -1;
+        }
+    }
+    std::memcpy(target, staging, static_cast<size_t>(wanted));
+    return received;
+}
+
+int probePort(const char *name)
+{
+    const int handle = openPort(name);
+    if (handle < 0) {
+        return 1;
+    }
+    closePort(handle);
+    return 0;
+}
+
+void closePort(int handle)
+{
+    intptr_t native = -1;
+    if (!removeHandle(handle, &native)) {
+        return;
+    }
+    const int fd = static_cast<int>(native);
+    // Exclusivity outlives the descriptor when another holds the tty open
+    // (a simulator keeping its slave side), so lift it explicitly. Dropping
+    // unsent output keeps close from waiting on a stalled transmitter.
+    ioctl(fd, TIOCNXCL);
+    tcflush(fd, TCIOFLUSH);
+    ::close(fd);
+}
+
+} // namespace kivra
