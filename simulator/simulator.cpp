@@ -136,12 +136,14 @@ void Simulator::Impl::hangUp()
 {
     std::string path;
     {
+        // Flag and link go first, so whoever sees the line drop also sees
+        // the port gone.
         std::lock_guard<std::mutex> lock(mutex);
+        hungUp = true;
         unpublishLink(linkPath, pty.slavePath);
         closePty(pty);
         path = linkPath;
     }
-    hungUp = true;
     notify(Event::HangUp, "port " + name + " hung up after " + std::to_string(exchanges) +
                               " exchanges (" + path + " removed)");
 }

@@ -1,0 +1,46 @@
+// kivra-sim's command line.
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+using namespace kivrasim;
+
+TEST(Options, FaultOptionsReachTheFaults)
+{
+    Options o;
+    std::string error;
+    ASSERT_TRUE(
+        parseOptions({"--name", "SIM2", "--port-dir", "ports", "--silent", "--delay", "15",
+                      "--chunk", "5", "--chunk-gap", "3", "--corrupt", "status", "--corrupt",
+                      "check", "--status238", "--line-rate", "--drop-after", "0"},
+                     o, error))
+        << error;
+    EXPECT_EQ(o.name, "SIM2");
+    EXPECT_EQ(o.portDir, "ports");
+    EXPECT_TRUE(o.faults.silent);
+    EXPECT_EQ(o.faults.replyDelayMs, 15);
+    EXPECT_EQ(o.faults.chunkBytes, 5);
+    EXPECT_EQ(o.faults.chunkGapMs, 3);
+    EXPECT_TRUE(o.faults.corruptStatus && o.faults.corruptCheck);
+    EXPECT_FALSE(o.faults.corruptStart || o.faults.corruptLength);
+    EXPECT_EQ(o.faults.okStatus, 238);
+    EXPECT_TRUE(o.faults.lineRate);
+    EXPECT_EQ(o.faults.dropAfter, 0);
+}
+
+TEST(Options, BadArgumentsAreRefused)
+{
+    const std::vector<std::vector<std::string>> bad = {{"--delay"},
+                                                       {"--delay", "-5"},
+                                                       {"--delay", "12ms"},
+                                                       {"--corrupt", "word"},
+                                                       {"--chunk", "999999999999"},
+                                                       {"--name"},
+                                                       {"--bogus"}};
+    for (const auto &args : bad) {
+        Options o;
+        std::string error;
+        EXPECT_FALSE(parseOptions(args, o, error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}

@@ -1,0 +1,190 @@
+// The simulator seen from the host's end of the pseudo-terminal, with plain
+// POSIX I/O: publishing, exchanges, resynchronisation and the dropped port.
+#include "simulator.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace kivrasim;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// Generous bound for a reply to arrive, so a loaded machine cannot fail a test.
+constexpr int kPatienceMs = 3000;
+
+Bytes request(uint16_t code, int32_t value)
+{
+    const uint32_t v = uint32_t(value);
+    Bytes f = {0x55, 0xAA,       uint8_t(code),   uint8_t(code >> 8), 4,
+               0,    uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16),   uint8_t(v >> 24)};
+    uint16_t check = 0;
+    for (size_t i = 0; i < f.size(); i += 2)
+        check ^= uint16_t(f[i] | (f[i + 1] << 8));
+    f.push_back(uint8_t(check));
+    f.push_back(uint8_t(check >> 8));
+    return f;
+}
+
+class SimPort : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char dirTemplate[] = "/tmp/kivra-simtest-XXXXXX";
+        ASSERT_NE(::mkdtemp(dirTemplate), nullptr);
+        dir = dirTemplate;
+        ASSERT_TRUE(sim.start("SIMT", dir)) << sim.lastError();
+        fd = ::open(sim.linkPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+    }
+
+    void TearDown() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+        sim.stop();
+        ::rmdir(dir.c_str());
+    }
+
+    // Sends bytes and collects until wanted bytes came, the line hung up or
+    // the patience ran out. hungUp reports a POLLHUP or end of file.
+    Bytes exchange(const Bytes &out, size_t wanted, bool *hungUp = nullptr)
+    {
+        ::tcflush(fd, TCIFLUSH);
+        EXPECT_EQ(::write(fd, out.data(), out.size()), ssize_t(out.size()));
+        Bytes in;
+        while (in.size() < wanted) {
+            pollfd pfd{fd, POLLIN, 0};
+            if (::poll(&pfd, 1, kPatienceMs) <= 0)
+                break;
+            uint8_t buf[64];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0 || (pfd.revents & POLLHUP)) {
+                if (hungUp)
+                    *hungUp = true;
+                break;
+            }
+            in.insert(in.end(), buf, buf + n);
+        }
+        return in;
+    }
+
+    static int32_t value(const Bytes &reply) { return int32_t(reply[8] | reply[9] << 8); }
+    static int status(const Bytes &reply) { return reply[4] | reply[5] << 8; }
+
+    Simulator sim;
+    std::string dir;
+    int fd = -1;
+};
+
+TEST_F(SimPort, PublishesALinkToItsTtyAndRefusesATakenName)
+{
+    char target[256] = {};
+    ASSERT_GT(::readlink(sim.linkPath().c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(sim.ttyPath(), target);
+    EXPECT_EQ(sim.linkPath(), dir + "/SIMT");
+
+    Simulator second;
+    EXPECT_FALSE(second.start("SIMT", dir));
+    EXPECT_FALSE(second.lastError().empty());
+    char still[256] = {};
+    ASSERT_GT(::readlink(sim.linkPath().c_str(), still, sizeof still - 1), 0);
+    EXPECT_STREQ(still, target) << "the live link was replaced";
+}
+
+TEST_F(SimPort, StaleLinkIsReplacedAndStopRemovesTheLink)
+{
+    const std::string stale = dir + "/GONE";
+    ASSERT_EQ(::symlink("/dev/pts/nonexistent-kivra", stale.c_str()), 0);
+    Simulator other;
+    ASSERT_TRUE(other.start("GONE", dir)) << other.lastError();
+    other.stop();
+    struct stat st
+    {
+    };
+    EXPECT_NE(::lstat(stale.c_str(), &st), 0);
+}
+
+TEST_F(SimPort, AnswersSettersAndGettersAndRecordsTheRequests)
+{
+    const Bytes set = request(0x08, 55);
+    const Bytes reply = exchange(set, 14);
+    ASSERT_EQ(reply.size(), 14u);
+    EXPECT_EQ(status(reply), 1);
+    const Bytes get = exchange(request(0x13, 0), 14);
+    ASSERT_EQ(get.size(), 14u);
+    EXPECT_EQ(value(get), 55);
+    EXPECT_EQ(sim.parameter(0x13), 55);
+    EXPECT_EQ(sim.exchangeCount(), 2);
+    ASSERT_EQ(sim.requests().size(), 2u);
+    EXPECT_EQ(sim.requests()[0], set);
+}
+
+TEST_F(SimPort, RefusedValueGetsAnotherStatusAndChangesNothing)
+{
+    const Bytes reply = exchange(request(0x08, 101), 14);
+    ASSERT_EQ(reply.size(), 14u);
+    EXPECT_NE(status(reply), 1);
+    EXPECT_NE(status(reply), 238);
+    EXPECT_EQ(sim.parameter(0x13), 80);
+}
+
+TEST_F(SimPort, GarbageAndACutOffFrameDoNotHideTheNextRequest)
+{
+    Bytes noisy = {0x13, 0x55, 0x00, 0x55, 0xAA, 0x08, 0x00, 0x38, 0x00};
+    const Bytes get = request(0x0D, 0);
+    noisy.insert(noisy.end(), get.begin(), get.end());
+    const Bytes reply = exchange(noisy, 14);
+    ASSERT_EQ(reply.size(), 14u);
+    EXPECT_EQ(reply[2], 0x0D);
+    EXPECT_EQ(value(reply), 1);
+    EXPECT_EQ(sim.exchangeCount(), 1);
+}
+
+TEST_F(SimPort, Status238AndScriptedReply)
+{
+    Faults f;
+    f.okStatus = 238;
+    sim.setFaults(f);
+    EXPECT_EQ(status(exchange(request(0x0C, 0), 14)), 238);
+    const Bytes scripted = {0xAA, 0x55, 0, 0, 1, 0, 2, 0, 0xFF, 0xFF, 0xFE, 0xAA};
+    sim.scriptReply(scripted);
+    EXPECT_EQ(exchange(request(0x0C, 0), scripted.size()), scripted);
+    EXPECT_EQ(status(exchange(request(0x0C, 0), 14)), 238) << "script is used once";
+}
+
+TEST_F(SimPort, ExternalTriggerOpensTheShutter)
+{
+    sim.setParameter(0x03, 100000); // a cycle far longer than the test
+    ASSERT_EQ(status(exchange(request(0x02, 4), 14)), 1);
+    EXPECT_EQ(value(exchange(request(0x0C, 0), 14)), 2);
+    sim.trigger();
+    EXPECT_EQ(value(exchange(request(0x0C, 0), 14)), 1);
+    EXPECT_FLOAT_EQ(sim.frequency(), 1000.0f / (100000 + 100));
+}
+
+TEST_F(SimPort, DropAfterHangsUpAtTheNextRequestLikeAnUnpluggedAdapter)
+{
+    Faults f;
+    f.dropAfter = 2;
+    sim.setFaults(f);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(exchange(request(0x0C, 0), 14).size(), 14u) << i;
+    bool hungUp = false;
+    EXPECT_TRUE(exchange(request(0x0C, 0), 14, &hungUp).empty());
+    EXPECT_TRUE(hungUp);
+    EXPECT_TRUE(sim.hungUp());
+    EXPECT_EQ(sim.exchangeCount(), 2);
+    struct stat st
+    {
+    };
+    EXPECT_NE(::lstat(sim.linkPath().c_str(), &st), 0) << "link left behind";
+}
+
+} // namespace
