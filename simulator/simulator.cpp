@@ -60,6 +60,7 @@ struct Simulator::Impl
     EventHandler handler;
     std::string name;
     std::string linkPath;
+    bool published = false; // linkPath is ours to remove
     std::string error;
 
     Pty pty;
@@ -71,11 +72,19 @@ struct Simulator::Impl
     void serve();
     void handleRequest(const Request &request, Clock::time_point received);
     bool waitUntil(Clock::time_point deadline);
-    void send(const std::vector<uint8_t> &bytes, const Faults &f, Clock::time_point base);
+    bool send(const std::vector<uint8_t> &bytes, const Faults &f, Clock::time_point base);
     void hangUp();
     void notify(Event::Kind kind, const std::string &text);
     void closeWake();
+    void unpublish(); // with mutex held
 };
+
+void Simulator::Impl::unpublish()
+{
+    if (published)
+        unpublishLink(linkPath, pty.slavePath);
+    published = false;
+}
 
 void Simulator::Impl::notify(Event::Kind kind, const std::string &text)
 {
@@ -109,7 +118,7 @@ bool Simulator::Impl::waitUntil(Clock::time_point deadline)
 // is due one byte time after the one before it, counted from base rather than
 // from the last write so that late wake-ups do not add up; pieces are written
 // separately with the chosen gap between them.
-void Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
+bool Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
                            Clock::time_point base)
 {
     const size_t piece = f.chunkBytes > 0 ? size_t(f.chunkBytes) : bytes.size();
@@ -120,16 +129,17 @@ void Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
     size_t sent = 0;
     while (sent < bytes.size()) {
         if (!waitUntil(due(sent)))
-            return;
+            return false;
         const auto now = Clock::now();
         const size_t pieceEnd = std::min(bytes.size(), (sent / piece + 1) * piece);
         size_t end = sent + 1;
         while (end < pieceEnd && due(end) <= now)
             ++end;
         if (!writeMaster(pty, bytes.data() + sent, end - sent))
-            return;
+            return false;
         sent = end;
     }
+    return true;
 }
 
 void Simulator::Impl::hangUp()
@@ -140,7 +150,7 @@ void Simulator::Impl::hangUp()
         // the port gone.
         std::lock_guard<std::mutex> lock(mutex);
         hungUp = true;
-        unpublishLink(linkPath, pty.slavePath);
+        unpublish();
         closePty(pty);
         path = linkPath;
     }
@@ -185,7 +195,8 @@ void Simulator::Impl::handleRequest(const Request &request, Clock::time_point re
     auto base = received + std::chrono::milliseconds(f.replyDelayMs);
     if (f.lineRate)
         base += lineTime(request.raw.size());
-    send(reply, f, base);
+    if (!send(reply, f, base))
+        return;
     notify(Event::Exchange, "request " + hexCode(request.code) + " length " +
                                 std::to_string(request.data.size()) + " -> " +
                                 (f.silent ? std::string("no reply")
@@ -265,6 +276,7 @@ bool Simulator::start(const std::string &name, const std::string &portDir)
         d->pty = pty;
         d->name = name;
         d->linkPath = link;
+        d->published = true;
         d->error.clear();
     }
     d->stopping = false;
@@ -285,7 +297,7 @@ void Simulator::stop()
     }
     d->closeWake();
     std::lock_guard<std::mutex> lock(d->mutex);
-    unpublishLink(d->linkPath, d->pty.slavePath);
+    d->unpublish();
     closePty(d->pty);
 }
 

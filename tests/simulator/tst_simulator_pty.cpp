@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -42,6 +44,9 @@ protected:
         ASSERT_TRUE(sim.start("SIMT", dir)) << sim.lastError();
         fd = ::open(sim.linkPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(fd, 0);
+        // Held the way the library holds a port; the simulator must still serve it.
+        ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
+        ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     }
 
     void TearDown() override
@@ -185,6 +190,32 @@ TEST_F(SimPort, DropAfterHangsUpAtTheNextRequestLikeAnUnpluggedAdapter)
     {
     };
     EXPECT_NE(::lstat(sim.linkPath().c_str(), &st), 0) << "link left behind";
+}
+
+} // namespace
+
+namespace {
+
+// The library lists the same directory, so the order of the fallbacks matters.
+TEST(PortDir, ExplicitThenRuntimeThenTmp)
+{
+    const char *savedPort = std::getenv("KIVRA_PORT_DIR");
+    const char *savedRuntime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string port = savedPort ? savedPort : "";
+    const std::string runtime = savedRuntime ? savedRuntime : "";
+
+    ::setenv("KIVRA_PORT_DIR", "/x/ports", 1);
+    ::setenv("XDG_RUNTIME_DIR", "/x/run", 1);
+    EXPECT_EQ(defaultPortDir(), "/x/ports");
+    ::unsetenv("KIVRA_PORT_DIR");
+    EXPECT_EQ(defaultPortDir(), "/x/run/kivra-ports");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(defaultPortDir(), "/tmp/kivra-ports-" + std::to_string(::getuid()));
+
+    if (savedPort)
+        ::setenv("KIVRA_PORT_DIR", port.c_str(), 1);
+    if (savedRuntime)
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 }
 
 } // namespace
