@@ -49,6 +49,198 @@
     </message>
 </context>
 <context>
+    <name>SettingsWidget</name>
+    <message>
+        <source>Form</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <comment>apply</comment>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>ms</translation>
+    </message>
+    <message>
+        <source>快门开时间：</source>
+        <translation>Open time:</translation>
+    </message>
+    <message>
+        <source>快门关时间</source>
+        <translation>Close time</translation>
+    </message>
+    <message>
+        <source>循环次数</source>
+        <translation>Cycles</translation>
+    </message>
+    <message>
+        <source>电磁阀类型：</source>
+        <translation>Valve type:</translation>
+    </message>
+    <message>
+        <source>KD08-40</source>
+        <translation>KD08-40</translation>
+    </message>
+    <message>
+        <source>KD2-40</source>
+        <translation>KD2-40</translation>
+    </message>
+    <message>
+        <source>初始状态：</source>
+        <translation>Initial state:</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <source>上升沿触发</source>
+        <translation>Rising edge</translation>
+    </message>
+    <message>
+        <source>下降沿触发</source>
+        <translation>Falling edge</translation>
+    </message>
+    <message>
+        <source>触发输入：</source>
+        <translation>Trigger in:</translation>
+    </message>
+    <message>
+        <source>高电平</source>
+        <translation>High level</translation>
+    </message>
+    <message>
+        <source>低电平</source>
+        <translation>Low level</translation>
+    </message>
+    <message>
+        <source>触发输出：</source>
+        <translation>Trigger out:</translation>
+    </message>
+    <message>
+        <source>IO2：</source>
+        <translation>IO2:</translation>
+    </message>
+    <message>
+        <source>触发输入</source>
+        <translation>Trigger input</translation>
+    </message>
+    <message>
+        <source>触发输出</source>
+        <translation>Trigger output</translation>
+    </message>
+    <message>
+        <source>IO1：</source>
+        <translation>IO1:</translation>
+    </message>
+    <message>
+        <source>背光休眠时间：</source>
+        <translation>Sleep after:</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>背光休眠亮度：</source>
+        <translation>Sleep level:</translation>
+    </message>
+    <message>
+        <source>背光亮度：</source>
+        <translation>Brightness:</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>软件版本：</source>
+        <translation>Software:</translation>
+    </message>
+    <message>
+        <source>V1.1.2</source>
+        <translation>V1.1.2</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>嵌入式版本：</source>
+        <translation>Firmware:</translation>
+    </message>
+    <message>
+        <source>二次开发：</source>
+        <translation>SDK:</translation>
+    </message>
+    <message>
+        <source>Kivra 光学快门控制软件</source>
+        <translation>Kivra shutter control software</translation>
+    </message>
+    <message>
+        <source>软件说明书：</source>
+        <translation>Manual:</translation>
+    </message>
+    <message>
+        <source>查看</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>了解更多</source>
+        <translation>Learn more</translation>
+    </message>
+    <message>
+        <source>运行设置</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>触发设置</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>亮度设置</source>
+        <translation>Backlight</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>读取设备参数失败</source>
+        <translation>Failed to read the device parameters</translation>
+    </message>
+    <message>
+        <source>设置设备参数失败</source>
+        <translation>Failed to set the device parameters</translation>
+    </message>
+    <message>
+        <source>设置设备参数成功</source>
+        <translation>Device parameters set</translation>
+    </message>
+    <message>
+        <source>保存语言设置失败</source>
+        <translation>Failed to save the language setting</translation>
+    </message>
+</context>
+<context>
     <name>ZentoWidget</name>
     <message>
         <source>Form</source>
