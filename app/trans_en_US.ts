@@ -129,11 +129,11 @@
     </message>
     <message>
         <source>触发输入</source>
-        <translation>Trigger input</translation>
+        <translation>Input</translation>
     </message>
     <message>
         <source>触发输出</source>
-        <translation>Trigger output</translation>
+        <translation>Output</translation>
     </message>
     <message>
         <source>IO1：</source>
