@@ -99,6 +99,8 @@ public:
     void trigger(TimePoint now);
 
 private:
+    // A run of cycles keeps the times it started with; changing them takes
+    // effect at the next run.
     struct Run
     {
         bool active = false;
