@@ -1,0 +1,44 @@
+// A simulated controller reached as a port, with fault options fixed at
+// start. Tests written against this seam need nothing but a port name, so
+// they run against the in-process simulator on Linux and against an external
+// kivra-sim process elsewhere.
+#ifndef KIVRA_TESTS_SIMPORT_H
+#define KIVRA_TESTS_SIMPORT_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct SimOptions
+{
+    bool silent = false;
+    int replyDelayMs = 0;
+    int chunkBytes = 0;
+    int chunkGapMs = 0;
+    bool corruptStart = false;
+    bool corruptStatus = false;
+    bool corruptLength = false;
+    bool corruptCheck = false;
+    bool lineRate = false;
+    int dropAfter = -1;
+    uint16_t okStatus = 1;
+};
+
+class SimPort
+{
+public:
+    explicit SimPort(const SimOptions &options = SimOptions());
+    ~SimPort();
+    SimPort(const SimPort &) = delete;
+    SimPort &operator=(const SimPort &) = delete;
+
+    bool isRunning() const;
+    // The name to pass to openSerial(); unique within the test process.
+    std::string name() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+#endif

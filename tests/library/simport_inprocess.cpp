@@ -1,0 +1,47 @@
+// SimPort on the in-process simulator, published in the test process's
+// virtual-port directory.
+#include "simport.h"
+
+#include "simulator.h"
+
+#include <atomic>
+
+struct SimPort::Impl
+{
+    kivrasim::Simulator simulator;
+    std::string name;
+    bool running = false;
+};
+
+SimPort::SimPort(const SimOptions &options) : d(new Impl)
+{
+    static std::atomic<int> serial{0};
+    d->name = "SIMPORT" + std::to_string(++serial);
+
+    kivrasim::Faults faults;
+    faults.silent = options.silent;
+    faults.replyDelayMs = options.replyDelayMs;
+    faults.chunkBytes = options.chunkBytes;
+    faults.chunkGapMs = options.chunkGapMs;
+    faults.corruptStart = options.corruptStart;
+    faults.corruptStatus = options.corruptStatus;
+    faults.corruptLength = options.corruptLength;
+    faults.corruptCheck = options.corruptCheck;
+    faults.lineRate = options.lineRate;
+    faults.dropAfter = options.dropAfter;
+    faults.okStatus = options.okStatus;
+    d->simulator.setFaults(faults);
+    d->running = d->simulator.start(d->name);
+}
+
+SimPort::~SimPort() = default;
+
+bool SimPort::isRunning() const
+{
+    return d->running;
+}
+
+std::string SimPort::name() const
+{
+    return d->name;
+}
