@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Draws each page of the settings dialog, in Chinese and in English, into
+# docs/screenshots/settings-<page>-<cn|en>.png. Runs under Xvfb, with a
+# simulated controller behind the dialog.
+#
+#   scripts/screenshots-settings.sh [build dir]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build}
+out=docs/screenshots
+
+scripts/deps.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j 2 --target settings-screenshots TrovaTranslations
+
+mkdir -p "$out"
+driver="$build/tests/settings/settings-screenshots/settings-screenshots"
+for lang in cn en; do
+    xvfb-run -a -s "-screen 0 1024x768x24" \
+        "$driver" "$out" "$lang" "$build/app/trans_en_US.qm" "$build/app/font.ttf"
+done
+ls "$out"/settings-*.png
