@@ -252,11 +252,11 @@
     </message>
     <message>
         <source>设置</source>
-        <translation>Settings</translation>
+        <translation>Setup</translation>
     </message>
     <message>
         <source>序列号：</source>
-        <translation>Serial no.:</translation>
+        <translation>Serial no.: </translation>
     </message>
     <message>
         <source>模式</source>
@@ -272,11 +272,11 @@
     </message>
     <message>
         <source>自动</source>
-        <translation>Automatic</translation>
+        <translation>Auto</translation>
     </message>
     <message>
         <source>外部触发</source>
-        <translation>Ext. trigger</translation>
+        <translation>Trigger</translation>
     </message>
     <message>
         <source>操作</source>
@@ -300,11 +300,11 @@
     </message>
     <message>
         <source>打开时间：</source>
-        <translation>Open time:</translation>
+        <translation>On time:</translation>
     </message>
     <message>
         <source>关闭时间：</source>
-        <translation>Close time:</translation>
+        <translation>Off time:</translation>
     </message>
     <message>
         <source>循环次数：</source>
@@ -312,7 +312,7 @@
     </message>
     <message>
         <source>频率：</source>
-        <translation>Frequency:</translation>
+        <translation>Freq.:</translation>
     </message>
     <message>
         <source>打开设备</source>

@@ -9,6 +9,7 @@ packages=(
     libudev-dev libgtest-dev
     fonts-droid-fallback
     xvfb xauth
+    xdotool imagemagick
 )
 
 missing=()

@@ -1,0 +1,93 @@
+// Shared by the Trova test programs.
+#ifndef TROVATEST_H
+#define TROVATEST_H
+
+#include <QApplication>
+#include <QByteArray>
+#include <QComboBox>
+#include <QPushButton>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <cstdint>
+#include <vector>
+
+namespace trovatest {
+
+// Command codes as they travel in request frames.
+namespace code {
+constexpr uint16_t kSetState = 0x01;
+constexpr uint16_t kSetMode = 0x02;
+constexpr uint16_t kSetOnTime = 0x03;
+constexpr uint16_t kSetOffTime = 0x04;
+constexpr uint16_t kSetCycleCount = 0x05;
+constexpr uint16_t kSetValveType = 0x0B;
+constexpr uint16_t kGetState = 0x0C;
+constexpr uint16_t kGetMode = 0x0D;
+constexpr uint16_t kReadName = 0xFD;
+constexpr uint16_t kReadSerial = 0xFF;
+constexpr uint16_t kPwmDuty = 0x1000;
+constexpr uint16_t kPwmHz = 0x1001;
+constexpr uint16_t kEndPointPwm = 0x1002;
+constexpr uint16_t kEndPointTime = 0x1003;
+} // namespace code
+
+constexpr int kCodeOffset = 2;
+
+inline QString portDirectory()
+{
+    return qEnvironmentVariable("KIVRA_PORT_DIR");
+}
+
+// How many of the given request frames carried this command code.
+inline int countCode(const std::vector<std::vector<uint8_t>> &requests, uint16_t wanted)
+{
+    int count = 0;
+    for (const auto &frame : requests) {
+        if (frame.size() > kCodeOffset + 1 &&
+            uint16_t(frame[kCodeOffset] | frame[kCodeOffset + 1] << 8) == wanted) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+template <typename T> T *child(const QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QString::fromLatin1(name));
+}
+
+inline QString zh(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// Refreshes the window's port list, picks the port and presses open.
+inline void openThroughWindow(const QWidget *window, const QString &port)
+{
+    child<QPushButton>(window, "pushButton_refreshDevList")->click();
+    auto *combo = child<QComboBox>(window, "comboBox_deviceList");
+    combo->setCurrentIndex(combo->findText(port));
+    child<QPushButton>(window, "pushButton_openDevice")->click();
+}
+
+} // namespace trovatest
+
+// Every test program gets a port directory of its own, set before Qt or the
+// library reads it, so no test sees another's ports or a user's simulator.
+#define TROVA_TEST_MAIN(TestObject)                                                                \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir portDir;                                                                     \
+        qputenv("KIVRA_PORT_DIR", portDir.path().toLocal8Bit());                                   \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {                                      \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        }                                                                                          \
+        QApplication app(argc, argv);                                                              \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+#endif

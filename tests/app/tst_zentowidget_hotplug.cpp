@@ -1,0 +1,187 @@
+// The main window and ports that come and go: removal of the open port and of
+// another one, arrivals, the refreshed list, and the handle the debug panel
+// is left with once the device is closed.
+#include "trovatest.h"
+
+#include "KivraLibrary.h"
+#include "devdebugwidget.h"
+#include "simulator.h"
+#include "zentowidget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <memory>
+
+using namespace trovatest;
+
+namespace {
+constexpr int kPortListBytes = 1024;
+
+QStringList libraryPorts()
+{
+    QByteArray buffer(kPortListBytes, '\0');
+    if (listPorts(buffer.data(), buffer.size()) < 0) {
+        return {};
+    }
+    return QString::fromLocal8Bit(buffer.constData()).split(',', Qt::SkipEmptyParts);
+}
+} // namespace
+
+class TestZentoWidgetHotplug : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void removalOfOpenPortClosesDevice();
+    void closedDeviceWithdrawsDebugPanelHandle();
+    void removalOfAnotherPortOnlyRefreshes();
+    void arrivalRefreshesList();
+    void refreshWhileOpenKeepsDevice();
+    void duplicateNamesShownOnce();
+
+private:
+    QString message() const { return child<QLabel>(window.get(), "label_message")->text(); }
+    QComboBox *portList() const { return child<QComboBox>(window.get(), "comboBox_deviceList"); }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < portList()->count(); ++i) {
+            names << portList()->itemText(i);
+        }
+        return names;
+    }
+
+    std::unique_ptr<kivrasim::Simulator> sim;
+    std::unique_ptr<ZentoWidget> window;
+};
+
+void TestZentoWidgetHotplug::init()
+{
+    sim = std::make_unique<kivrasim::Simulator>();
+    QVERIFY(sim->start("SIM1", portDirectory().toStdString()));
+    window = std::make_unique<ZentoWidget>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestZentoWidgetHotplug::cleanup()
+{
+    window.reset();
+    sim.reset();
+}
+
+void TestZentoWidgetHotplug::removalOfOpenPortClosesDevice()
+{
+    sim->setParameter(code::kSetOnTime, 123);
+    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    QCOMPARE(message(), zh("打开设备成功"));
+
+    sim->stop();
+    QTRY_COMPARE(message(), zh("串口设备被移除"));
+    QVERIFY(!listed().contains(QStringLiteral("SIM1")));
+    // What was read stays on show, and so does the indicator.
+    QCOMPARE(child<QLabel>(window.get(), "label_onTime")->text(), QStringLiteral("123 ms"));
+    QVERIFY(child<QLabel>(window.get(), "label_state")->styleSheet().contains("greenPot.png"));
+
+    child<QPushButton>(window.get(), "pushButton_off")->click();
+    QCOMPARE(message(), zh("设置快门关状态失败"));
+}
+
+void TestZentoWidgetHotplug::closedDeviceWithdrawsDebugPanelHandle()
+{
+    kivrasim::Simulator other;
+    QVERIFY(other.start("SIM2", portDirectory().toStdString()));
+    QTRY_VERIFY(listed().contains(QStringLiteral("SIM2")));
+    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    QCOMPARE(message(), zh("打开设备成功"));
+
+    kivrasim::Faults faults;
+    faults.corruptCheck = true;
+    sim->setFaults(faults);
+    window->slot_devParamChaged();
+    QCOMPARE(message(), zh("读取设备参数失败"));
+
+    // Someone else opens a port now. Handles are reused, so a stale copy in
+    // the panel would name this new port.
+    const int foreign = openSerial("SIM2");
+    QVERIFY(foreign > 0);
+
+    auto *panel = window->findChild<DevDebugWidget *>();
+    QVERIFY(panel);
+    child<QLineEdit>(panel, "lineEdit_PWMduty")->setText(QStringLiteral("40"));
+    child<QPushButton>(panel, "pushButton_writePwmDuty")->click();
+
+    QCOMPARE(child<QLabel>(panel, "label_msg")->text(), zh("设置失败"));
+    QCOMPARE(countCode(other.requests(), code::kPwmDuty), 0);
+    closeSerial(foreign);
+}
+
+void TestZentoWidgetHotplug::removalOfAnotherPortOnlyRefreshes()
+{
+    kivrasim::Simulator other;
+    QVERIFY(other.start("SIM2", portDirectory().toStdString()));
+    QTRY_VERIFY(listed().contains(QStringLiteral("SIM2")));
+    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+
+    other.stop();
+    QTRY_VERIFY(!listed().contains(QStringLiteral("SIM2")));
+    QCOMPARE(message(), zh("打开设备成功"));
+    child<QPushButton>(window.get(), "pushButton_off")->click();
+    QCOMPARE(sim->parameter(code::kGetState), 2);
+}
+
+void TestZentoWidgetHotplug::arrivalRefreshesList()
+{
+    QCOMPARE(portList()->count(), 0);
+    kivrasim::Simulator other;
+    QVERIFY(other.start("SIM2", portDirectory().toStdString()));
+
+    QTRY_VERIFY(listed().contains(QStringLiteral("SIM2")));
+    QCOMPARE(message(), zh("检测到串口设备插入"));
+    QCOMPARE(listed(), libraryPorts());
+    QCOMPARE(portList()->currentIndex(), 0);
+}
+
+void TestZentoWidgetHotplug::refreshWhileOpenKeepsDevice()
+{
+    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    QCOMPARE(message(), zh("打开设备成功"));
+    child<QPushButton>(window.get(), "pushButton_refreshDevList")->click();
+
+    QCOMPARE(portList()->currentIndex(), 0);
+    child<QPushButton>(window.get(), "pushButton_off")->click();
+    QCOMPARE(sim->parameter(code::kGetState), 2);
+}
+
+void TestZentoWidgetHotplug::duplicateNamesShownOnce()
+{
+    // A link named like a system port makes the library list that name twice.
+    const QStringList before = libraryPorts();
+    QString systemPort;
+    for (const QString &name : before) {
+        if (!QFile::exists(portDirectory() + '/' + name)) {
+            systemPort = name;
+            break;
+        }
+    }
+    if (systemPort.isEmpty()) {
+        QSKIP("This machine has no serial port of its own to shadow");
+    }
+    QVERIFY(
+        QFile::link(QString::fromStdString(sim->ttyPath()), portDirectory() + '/' + systemPort));
+    QCOMPARE(libraryPorts().count(systemPort), 2);
+
+    child<QPushButton>(window.get(), "pushButton_refreshDevList")->click();
+    QCOMPARE(listed().count(systemPort), 1);
+    QCOMPARE(listed().size(), libraryPorts().size() - 1);
+    QFile::remove(portDirectory() + '/' + systemPort);
+}
+
+TROVA_TEST_MAIN(TestZentoWidgetHotplug)
+#include "tst_zentowidget_hotplug.moc"
