@@ -1,0 +1,400 @@
+// Win32 serial transport: overlapped COM port I/O, port names from the
+// registry's SERIALCOMM map.
+#include "serial.h"
+
+#include "asyncop_win.h"
+#include "handles.h"
+#include "portlist.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kivra {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kQueueBytes = 2048;
+constexpr DWORD kWriteMsPerByte = 5000;
+constexpr DWORD kWriteConstantMs = 500;
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
+constexpr DWORD kPauseMs = 1;
+constexpr std::chrono::microseconds kAttemptSlice{1000};
+// A request is at most 64 bytes, about 6 ms on the line; a write still pending
+// after this long is stuck (flow control held, adapter gone) and is cancelled.
+constexpr DWORD kWriteWaitMs = 100;
+
+constexpr const char *kDevicePrefix = "\\\\.\\";
+constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr DWORD kValueNameChars = 256;
+constexpr DWORD kValueDataBytes = 512;
+// A double-byte OEM code page needs up to two bytes per character.
+constexpr int kNameBytes = 2 * kValueDataBytes;
+
+// The device path of every handle this process holds open. Drivers (and
+// wine) do not all enforce the exclusive share mode, so a second open in this
+// process is refused here. Held across open and close so the two stay atomic.
+std::mutex &openPathsMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<int, std::wstring> &openPaths()
+{
+    static std::map<int, std::wstring> paths;
+    return paths;
+}
+
+bool pathOpen(const std::wstring &key)
+{
+    for (const auto &entry : openPaths()) {
+        if (entry.second == key) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Handles given to callers are small positive integers, not the HANDLE's
+// bits: a 64-bit HANDLE does not fit the 32-bit interface, and a counter
+// makes a stale handle unlikely to name a port opened later.
+int nextHandle()
+{
+    static int counter = 0;
+    counter = counter == INT_MAX ? 1 : counter + 1;
+    return counter;
+}
+
+HANDLE nativeOf(intptr_t native)
+{
+    return reinterpret_cast<HANDLE>(native);
+}
+
+bool lookup(int handle, HANDLE *port)
+{
+    intptr_t native = 0;
+    if (!findHandle(handle, &native)) {
+        return false;
+    }
+    *port = nativeOf(native);
+    return true;
+}
+
+// "COM10" becomes \\.\COM10 (names above COM9 open only this way); a name that
+// already is a device path is taken as given. Converted from the ANSI code
+// page, as the names are byte strings.
+std::wstring devicePath(const char *name)
+{
+    std::string path = name;
+    if (path.compare(0, 2, "\\\\") != 0) {
+        path = kDevicePrefix + path;
+    }
+    const int chars = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (chars <= 0) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> wide(static_cast<size_t>(chars));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars);
+    return std::wstring(wide.data());
+}
+
+// Device names are case-insensitive: com3 and COM3 are one port.
+std::wstring pathKey(const std::wstring &path)
+{
+    std::wstring key(path);
+    const int chars = static_cast<int>(path.size());
+    if (chars > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.c_str(), chars, &key[0],
+                                  chars) != chars) {
+        key = path;
+    }
+    return key;
+}
+
+void applyLine(HANDLE port, int baudRate, int byteSize, int stopBits, int parity)
+{
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(port, &dcb);
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = static_cast<DWORD>(baudRate);
+    dcb.ByteSize = static_cast<BYTE>(byteSize);
+    dcb.Parity = static_cast<BYTE>(parity); // 0 is NOPARITY
+    dcb.StopBits = stopBits >= kStopBits ? TWOSTOPBITS : ONESTOPBIT;
+    SetCommState(port, &dcb);
+}
+
+bool isSerialDevice(HANDLE port)
+{
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    return GetFileType(port) == FILE_TYPE_CHAR && GetCommState(port, &dcb);
+}
+
+void applySettings(HANDLE port)
+{
+    SetupComm(port, kQueueBytes, kQueueBytes);
+    applyLine(port, kBaudRate, kDataBits, kStopBits, kParityNone);
+    // Reads return at once with what has arrived, possibly nothing.
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, kWriteMsPerByte, kWriteConstantMs};
+    SetCommTimeouts(port, &timeouts);
+    PurgeComm(port, kPurgeAll);
+    SetCommMask(port, EV_RXCHAR);
+}
+
+// Pauses up to kPauseMs for input when the last read came back at once with
+// nothing. Waiting on EV_RXCHAR instead of sleeping ends the pause with the
+// first byte and escapes the coarse granularity of Sleep(1).
+void awaitInput(HANDLE port, AsyncOp &input, DWORD *eventMask)
+{
+    DWORD done = 0;
+    if (!input.pending()) {
+        if (!input.started(WaitCommEvent(port, eventMask, input.start()), &done)) {
+            Sleep(kPauseMs);
+            return;
+        }
+        if (!input.pending()) {
+            return; // a character has arrived already
+        }
+    }
+    input.wait(kPauseMs, &done);
+}
+
+// Reads what has arrived into staging, keeping one read outstanding while the
+// driver has nothing to give. Returns false when a read fails.
+bool collect(HANDLE port, AsyncOp &read, uint8_t *staging, int wanted, int *received)
+{
+    for (;;) {
+        DWORD got = 0;
+        if (read.pending()) {
+            const AsyncOp::State state = read.wait(0, &got);
+            if (state == AsyncOp::State::Pending) {
+                return true;
+            }
+            if (state == AsyncOp::State::Failed) {
+                return false;
+            }
+        } else {
+            const DWORD ask = static_cast<DWORD>(wanted - *received);
+            const BOOL result = ReadFile(port, staging + *received, ask, nullptr, read.start());
+            if (!read.started(result, &got)) {
+                return false;
+            }
+            if (read.pending()) {
+                continue;
+            }
+        }
+        *received += static_cast<int>(got);
+        if (got == 0 || *received >= wanted) {
+            return true;
+        }
+    }
+}
+
+// The port names of the system's serial port map, in the registry's order,
+// converted to the OEM code page. False when the map cannot be opened.
+bool registryPortNames(std::vector<std::string> *names)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPortMapKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t valueName[kValueNameChars];
+        DWORD nameChars = kValueNameChars;
+        BYTE data[kValueDataBytes];
+        DWORD dataBytes = kValueDataBytes;
+        DWORD type = 0;
+        const LONG status =
+            RegEnumValueW(key, index, valueName, &nameChars, nullptr, &type, data, &dataBytes);
+        if (status == ERROR_MORE_DATA) {
+            continue; // no port name is that long, and its data was not read
+        }
+        if (status != ERROR_SUCCESS) {
+            break;
+        }
+        if (type != REG_SZ) {
+            continue;
+        }
+        // The stored string need not be terminated; it ends at its first zero.
+        const auto *wide = reinterpret_cast<const wchar_t *>(data);
+        const int capacity = static_cast<int>(dataBytes / sizeof(wchar_t));
+        int wideChars = 0;
+        while (wideChars < capacity && wide[wideChars] != L'\0') {
+            ++wideChars;
+        }
+        char name[kNameBytes];
+        const int length = WideCharToMultiByte(CP_OEMCP, 0, wide, wideChars, name,
+                                               static_cast<int>(sizeof name), nullptr, nullptr);
+        if (length > 0) {
+            names->emplace_back(name, static_cast<size_t>(length));
+        }
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+} // namespace
+
+int openPort(const char *name)
+{
+    if (!name || !*name) {
+        return -1;
+    }
+    const std::wstring path = devicePath(name);
+    if (path.empty()) {
+        return -1;
+    }
+    const std::wstring key = pathKey(path);
+
+    std::lock_guard<std::mutex> lock(openPathsMutex());
+    if (pathOpen(key)) {
+        return -1;
+    }
+    HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    // Only serial devices: a name such as C:\x.txt also makes a valid
+    // path, and frames written to a file would corrupt it.
+    if (!isSerialDevice(port)) {
+        CloseHandle(port);
+        return -1;
+    }
+    applySettings(port);
+
+    int handle = nextHandle();
+    while (!addHandle(handle, reinterpret_cast<intptr_t>(port))) {
+        handle = nextHandle();
+    }
+    openPaths()[handle] = key;
+    return handle;
+}
+
+void configureLine(int handle, int baudRate, int byteSize, int stopBits, int parity)
+{
+    HANDLE port;
+    if (lookup(handle, &port)) {
+        applyLine(port, baudRate, byteSize, stopBits, parity);
+    }
+}
+
+int writeFrame(int handle, const uint8_t *bytes, int count)
+{
+    HANDLE port;
+    if (!lookup(handle, &port)) {
+        return 0;
+    }
+    // Drop input nobody read, so a late reply to an earlier request cannot be
+    // taken for the answer to this one.
+    PurgeComm(port, kPurgeInput);
+    if (!bytes || count <= 0) {
+        return 0;
+    }
+    AsyncOp write(port);
+    if (!write.valid()) {
+        return 0;
+    }
+    DWORD written = 0;
+    if (!write.started(WriteFile(port, bytes, static_cast<DWORD>(count), nullptr, write.start()),
+                       &written)) {
+        return 0;
+    }
+    // The caller's buffer must outlive the write, so wait for it (the reply
+    // cannot come before the request has gone out anyway).
+    if (write.pending() && write.wait(kWriteWaitMs, &written) == AsyncOp::State::Pending) {
+        written = write.finish();
+    }
+    return static_cast<int>(written);
+}
+
+int readReply(int handle, uint8_t *target, int wanted, int attempts)
+{
+    HANDLE port;
+    if (!target || wanted <= 0 || wanted > kStagingBytes || !lookup(handle, &port)) {
+        return -1;
+    }
+    // Declared before the operations that write into them, so they outlive
+    // any cancellation done by the operations' destructors.
+    uint8_t staging[kStagingBytes] = {};
+    DWORD eventMask = 0;
+    AsyncOp read(port);
+    AsyncOp input(port);
+    if (!read.valid() || !input.valid()) {
+        return -1;
+    }
+
+    // The budget is `attempts` slices of 1 ms. Input ends a slice's wait at
+    // once without using up the budget faster, and a wait that the system's
+    // timer stretches past 1 ms does not stretch the budget.
+    const auto until = Clock::now() + attempts * kAttemptSlice;
+    int received = 0;
+    for (;;) {
+        if (!collect(port, read, staging, wanted, &received)) {
+            return -1;
+        }
+        if (received >= wanted || Clock::now() >= until) {
+            break;
+        }
+        if (read.pending()) {
+            WaitForSingleObject(read.event(), kPauseMs);
+        } else {
+            awaitInput(port, input, &eventMask);
+        }
+    }
+    // Bytes that completed the outstanding read as it was cancelled are in
+    // staging already and count.
+    received += static_cast<int>(read.finish());
+    input.finish();
+
+    std::memcpy(target, staging, static_cast<size_t>(wanted));
+    return received;
+}
+
+int probePort(const char *name)
+{
+    const int handle = openPort(name);
+    if (handle == -1) {
+        return 1;
+    }
+    closePort(handle);
+    return 0;
+}
+
+void closePort(int handle)
+{
+    std::lock_guard<std::mutex> lock(openPathsMutex());
+    intptr_t native = 0;
+    if (!removeHandle(handle, &native)) {
+        return;
+    }
+    CloseHandle(nativeOf(native));
+    openPaths().erase(handle);
+}
+
+int enumeratePorts(char *buffer, int size)
+{
+    if (!buffer || size <= 0) {
+        return -1;
+    }
+    std::vector<std::string> names;
+    if (!registryPortNames(&names)) {
+        std::memset(buffer, 0, static_cast<size_t>(size));
+        return -1;
+    }
+    return formatPortList(names, buffer, size);
+}
+
+} // namespace kivra
