@@ -144,10 +144,14 @@ int openPort(const char *name)
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
     // keeps out everyone, this process included.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || !addHandle(fd, fd)) {
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return -1;
     }
+    // The system just handed out this number, so an entry still holding it
+    // is stale (its descriptor was closed behind the library's back).
+    removeHandle(fd, nullptr);
+    addHandle(fd, fd);
     ioctl(fd, TIOCEXCL);
     configureLine(fd, kBaudRate, kDataBits, kStopBits, kParityNone);
     tcflush(fd, TCIOFLUSH);

@@ -314,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"length", corrupt(&SimOptions::corruptLength), -4, -4},
         FaultCase{"status", corrupt(&SimOptions::corruptStatus), -5, -5},
         FaultCase{"checkWord", corrupt(&SimOptions::corruptCheck), -6, -6},
-        FaultCase{"status238", status238(), 100, 0}, FaultCase{"inPieces", pieces(5, 2), 100, 0},
+        FaultCase{"status238", status238(), 100, 0}, FaultCase{"inPieces", pieces(5, 1), 100, 0},
         FaultCase{"byteByByte", pieces(1, 0), 100, 0}, FaultCase{"lineRate", lineRate(), 100, 0}),
     [](const testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
 
