@@ -29,6 +29,8 @@ constexpr std::chrono::milliseconds kWritePatience{100};
 // stream and openSerial never returns 0.
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
 
+constexpr long long kNanosPerSecond = 1000000000LL;
+
 constexpr int kOneStopBit = 0;
 constexpr int kParityOdd = 1;
 constexpr int kParityEven = 2;
@@ -108,8 +110,8 @@ tcflag_t sizeFlag(int byteSize)
     }
 }
 
-// Waits until fd is ready for events or `until` has passed. Returns the
-// revents seen, 0 on time-out.
+// Waits for events on fd for at most one slice and never past `until`.
+// Returns the revents seen, 0 on time-out.
 short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanoseconds slice)
 {
     const auto left = until - Clock::now();
@@ -119,8 +121,8 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
     const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::min<Clock::duration>(left, slice));
     timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
-    timeout.tv_nsec = static_cast<long>(wait.count() % 1000000000);
+    timeout.tv_sec = static_cast<time_t>(wait.count() / kNanosPerSecond);
+    timeout.tv_nsec = static_cast<long>(wait.count() % kNanosPerSecond);
     pollfd entry{fd, events, 0};
     return ppoll(&entry, 1, &timeout, nullptr) > 0 ? entry.revents : 0;
 }
