@@ -243,6 +243,10 @@
 <context>
     <name>ZentoWidget</name>
     <message>
+        <source>Kivra</source>
+        <translation>Kivra</translation>
+    </message>
+    <message>
         <source>Form</source>
         <translation>Form</translation>
     </message>

@@ -21,7 +21,6 @@ private slots:
     void watcherReportsEntriesByName();
     void watcherIgnoresHiddenEntries();
     void filterSignalsSimulatorComingAndGoing();
-    void filterPassesNativeMessages();
 };
 
 void TestSerialPortChangeFilter::watcherCreatesMissingDirectory()
@@ -83,20 +82,6 @@ void TestSerialPortChangeFilter::filterSignalsSimulatorComingAndGoing()
     QTRY_COMPARE(removed.count(), 1);
     QCOMPARE(removed.at(0).at(0).toString(), QStringLiteral("SIM7"));
     QCOMPARE(inserted.count(), 1);
-}
-
-void TestSerialPortChangeFilter::filterPassesNativeMessages()
-{
-    QWidget window;
-    SerialPortChangeFilter filter(&window);
-    QCoreApplication::instance()->installNativeEventFilter(&filter);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCoreApplication::instance()->removeNativeEventFilter(&filter);
-
-    long result = 0;
-    QVERIFY(!filter.nativeEventFilter(QByteArrayLiteral("xcb_generic_event_t"), nullptr, &result));
-    QCOMPARE(result, 0L);
 }
 
 TROVA_TEST_MAIN(TestSerialPortChangeFilter)
