@@ -22,6 +22,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+static_assert(kStopBits == TWOSTOPBITS && kParityNone == NOPARITY,
+              "the line settings are passed on as DCB codes");
+
 constexpr DWORD kQueueBytes = 2048;
 constexpr DWORD kWriteMsPerByte = 5000;
 constexpr DWORD kWriteConstantMs = 500;
@@ -129,8 +132,10 @@ void applyLine(HANDLE port, int baudRate, int byteSize, int stopBits, int parity
     dcb.DCBlength = sizeof dcb;
     dcb.BaudRate = static_cast<DWORD>(baudRate);
     dcb.ByteSize = static_cast<BYTE>(byteSize);
-    dcb.Parity = static_cast<BYTE>(parity); // 0 is NOPARITY
-    dcb.StopBits = stopBits >= kStopBits ? TWOSTOPBITS : ONESTOPBIT;
+    // The codes are the DCB's own: parity 0 is NOPARITY, stop bits 2 is
+    // TWOSTOPBITS.
+    dcb.Parity = static_cast<BYTE>(parity);
+    dcb.StopBits = static_cast<BYTE>(stopBits);
     SetCommState(port, &dcb);
 }
 

@@ -111,6 +111,28 @@ TEST_F(OpenPort, EverySpellingOfAnOpenPortIsRefused)
     EXPECT_EQ(getShutterOnTime(handle_), 100);
 }
 
+// Read back through a second handle, which only a system that does not
+// enforce share mode 0 (such as wine) grants.
+TEST_F(OpenPort, LineIsSetTo115200Baud8N2)
+{
+    const std::string name = sim_.name();
+    const std::wstring path = L"\\\\.\\" + std::wstring(name.begin(), name.end());
+    HANDLE second = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (second == INVALID_HANDLE_VALUE) {
+        GTEST_SKIP() << "the system keeps the port exclusive";
+    }
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const BOOL read = GetCommState(second, &dcb);
+    CloseHandle(second);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(dcb.BaudRate, 115200u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
+}
+
 TEST_F(OpenPort, ReopenedPortGetsAFreshHandle)
 {
     const int first = handle_;
