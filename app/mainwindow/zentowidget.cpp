@@ -3,6 +3,7 @@
 
 #include "devdebugwidget.h"
 #include "serialportchangefilter.h"
+#include "settingswidget.h"
 
 #include <QCoreApplication>
 #include <QGraphicsDropShadowEffect>
@@ -41,6 +42,11 @@ ZentoWidget::ZentoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::ZentoWid
             &ZentoWidget::slot_serialPortInserted);
     connect(portChangeFilter, &SerialPortChangeFilter::signal_serialPortRemoved, this,
             &ZentoWidget::slot_serialPortRemoved);
+
+    settingsWidget = new SettingsWidget(this);
+    connect(settingsWidget, &SettingsWidget::signal_showMsg, this, &ZentoWidget::slot_showMsg);
+    connect(settingsWidget, &SettingsWidget::signal_devParamChanged, this,
+            &ZentoWidget::slot_devParamChaged);
 
     msgTimer = new QTimer(this);
     msgTimer->setInterval(kMessageIntervalMs);
@@ -145,7 +151,11 @@ void ZentoWidget::on_pushButton_min_clicked()
     showMinimized();
 }
 
-void ZentoWidget::on_pushButton_settings_clicked() {}
+void ZentoWidget::on_pushButton_settings_clicked()
+{
+    settingsWidget->show();
+    settingsWidget->showRunSettings();
+}
 
 void ZentoWidget::on_pushButton_debug_clicked()
 {

@@ -12,6 +12,7 @@ class ZentoWidget;
 
 class QTimer;
 class DevDebugWidget;
+class SettingsWidget;
 class SerialPortChangeFilter;
 
 // The program's main window: a frameless panel that lists the serial ports,
@@ -76,6 +77,7 @@ private:
     QTimer *msgTimer = nullptr;
     int msgTickCount = 0;
     QTimer *monitorTimer = nullptr;
+    SettingsWidget *settingsWidget = nullptr;
     DevDebugWidget *devDebugWidget = nullptr;
     SerialPortChangeFilter *portChangeFilter = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "KivraLibrary.h"
 #include "devdebugwidget.h"
+#include "settingswidget.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -156,6 +157,7 @@ void ZentoWidget::closeDevice()
 
 void ZentoWidget::handOutHandle(int handle)
 {
+    settingsWidget->setDevHandle(handle);
     devDebugWidget->setDevHandle(handle);
 }
 

@@ -39,7 +39,7 @@ private slots:
     void cleanup();
 
     void removalOfOpenPortClosesDevice();
-    void closedDeviceWithdrawsDebugPanelHandle();
+    void closedDeviceWithdrawsDialogHandles();
     void removalOfAnotherPortOnlyRefreshes();
     void arrivalRefreshesList();
     void refreshWhileOpenKeepsDevice();
@@ -93,7 +93,7 @@ void TestZentoWidgetHotplug::removalOfOpenPortClosesDevice()
     QCOMPARE(message(), zh("设置快门关状态失败"));
 }
 
-void TestZentoWidgetHotplug::closedDeviceWithdrawsDebugPanelHandle()
+void TestZentoWidgetHotplug::closedDeviceWithdrawsDialogHandles()
 {
     kivrasim::Simulator other;
     QVERIFY(other.start("SIM2", portDirectory().toStdString()));
@@ -119,6 +119,12 @@ void TestZentoWidgetHotplug::closedDeviceWithdrawsDebugPanelHandle()
 
     QCOMPARE(child<QLabel>(panel, "label_msg")->text(), zh("设置失败"));
     QCOMPARE(countCode(other.requests(), code::kPwmDuty), 0);
+
+    // The settings dialog reads its run page on every showing: none of it
+    // may reach the foreign port either.
+    child<QPushButton>(window.get(), "pushButton_settings")->click();
+    QCOMPARE(message(), zh("读取设备参数失败"));
+    QVERIFY(other.requests().empty());
     closeSerial(foreign);
 }
 
