@@ -1,3 +1,4 @@
+#include "config.h"
 #include "startup.h"
 #include "zentowidget.h"
 
@@ -11,10 +12,10 @@ int main(int argc, char *argv[])
     QTranslator translator;
     const QString appDir = QCoreApplication::applicationDirPath();
 
-    QSettings settings(startup::configPath(appDir), QSettings::IniFormat);
+    QSettings settings(config::configPath(appDir), QSettings::IniFormat);
     // The translator goes in before any widget exists, so every form is built
     // with its texts already translated; likewise the font.
-    if (startup::wantsEnglish(startup::configuredLanguage(settings))) {
+    if (config::wantsEnglish(config::configuredLanguage(settings))) {
         startup::installEnglish(translator, appDir);
     }
     startup::installFont(appDir);

@@ -5,39 +5,16 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
-#include <QSettings>
 #include <QTranslator>
 
 namespace {
-constexpr char kConfigFile[] = "/config.ini";
 constexpr char kTranslationFile[] = "/trans_en_US.qm";
 constexpr char kFontFile[] = "/font.ttf";
-constexpr char kLanguageGroup[] = "language";
-constexpr char kLanguageKey[] = "language";
-constexpr char kEnglish[] = "EN";
 constexpr char kDebugSwitch[] = "-debug";
 constexpr int kFontPixelSize = 16;
 } // namespace
 
 namespace startup {
-
-QString configPath(const QString &appDir)
-{
-    return appDir + QLatin1String(kConfigFile);
-}
-
-QString configuredLanguage(QSettings &settings)
-{
-    settings.beginGroup(QLatin1String(kLanguageGroup));
-    const QString language = settings.value(QLatin1String(kLanguageKey)).toString();
-    settings.endGroup();
-    return language;
-}
-
-bool wantsEnglish(const QString &language)
-{
-    return language == QLatin1String(kEnglish);
-}
 
 bool installEnglish(QTranslator &translator, const QString &appDir)
 {

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QSettings;
 class QTranslator;
 class ZentoWidget;
 
@@ -12,13 +11,6 @@ class ZentoWidget;
 // directory of one's choosing. Every file is looked up in the program's own
 // directory; a missing or broken file leaves the built-in default in place.
 namespace startup {
-
-// config.ini beside the program: section "language", key "language".
-QString configPath(const QString &appDir);
-// The language stored in the settings, or an empty text when there is none.
-QString configuredLanguage(QSettings &settings);
-// True when the stored language asks for English ("EN", exactly).
-bool wantsEnglish(const QString &language);
 
 // Loads trans_en_US.qm from appDir into the translator and installs it in the
 // application, whether or not the load worked (an empty translator changes

@@ -4,6 +4,7 @@
 // at the real line rate. Prints its figures; run by hand (it is not a test).
 //
 // Usage: bench_monitor [ticks]   (default 300)
+#include "config.h"
 #include "simulator.h"
 #include "startup.h"
 #include "zentowidget.h"
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString appDir = QStringLiteral(TROVA_APP_BUILD_DIR);
     QTranslator translator;
-    QSettings settings(startup::configPath(appDir), QSettings::IniFormat);
+    QSettings settings(config::configPath(appDir), QSettings::IniFormat);
     startup::installEnglish(translator, appDir);
     startup::installFont(appDir);
     ZentoWidget window;

@@ -1,5 +1,7 @@
 #include "languageconfig.h"
 
+#include "config.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,15 +9,9 @@
 
 namespace {
 
-const char kConfigFileSuffix[] = "/config.ini";
-const char kLanguageGroup[] = "language";
-const char kLanguageKey[] = "language";
-const char kEnglishValue[] = "EN";
-const char kChineseValue[] = "CN";
-
 QString configFilePath()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1String(kConfigFileSuffix);
+    return config::configPath(QCoreApplication::applicationDirPath());
 }
 
 // Each prompt speaks the language it offers, so its texts are fixed rather
@@ -40,19 +36,15 @@ const Prompt kEnglishPrompt = {"Change Language",
 Language readConfiguredLanguage()
 {
     QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.beginGroup(QLatin1String(kLanguageGroup));
-    const QString value = settings.value(QLatin1String(kLanguageKey)).toString();
-    settings.endGroup();
-    return value == QLatin1String(kEnglishValue) ? LanguageEnglish : LanguageChinese;
+    return config::wantsEnglish(config::configuredLanguage(settings)) ? LanguageEnglish
+                                                                      : LanguageChinese;
 }
 
 bool storeLanguage(Language language)
 {
     QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.beginGroup(QLatin1String(kLanguageGroup));
-    const QVariant previous = settings.value(QLatin1String(kLanguageKey));
-    settings.setValue(QLatin1String(kLanguageKey),
-                      QLatin1String(language == LanguageEnglish ? kEnglishValue : kChineseValue));
+    const QString previous = config::configuredLanguage(settings);
+    config::setLanguage(settings, language == LanguageEnglish);
     settings.sync();
     // Only AccessError means the file was not written; a FormatError merely
     // says the old contents could not be parsed, and they are replaced anyway.
@@ -60,12 +52,8 @@ bool storeLanguage(Language language)
     if (!written) {
         // The toolkit keeps unwritten changes in a per-process cache that
         // later readers of the file would see; take this one back.
-        if (previous.isValid())
-            settings.setValue(QLatin1String(kLanguageKey), previous);
-        else
-            settings.remove(QLatin1String(kLanguageKey));
+        config::restoreLanguage(settings, previous);
     }
-    settings.endGroup();
     return written;
 }
 

@@ -2,6 +2,7 @@
 // application font and the -debug switch.
 #include "trovatest.h"
 
+#include "config.h"
 #include "startup.h"
 #include "zentowidget.h"
 
@@ -19,7 +20,7 @@ const QString kBuiltAppDir = QStringLiteral(TROVA_APP_BUILD_DIR);
 
 void writeConfig(const QString &dir, const QByteArray &contents)
 {
-    QFile file(startup::configPath(dir));
+    QFile file(config::configPath(dir));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(contents);
 }
@@ -65,8 +66,8 @@ void TestStartup::languageChoice()
     if (!config.isNull()) {
         writeConfig(dir.path(), config);
     }
-    QSettings settings(startup::configPath(dir.path()), QSettings::IniFormat);
-    QCOMPARE(startup::wantsEnglish(startup::configuredLanguage(settings)), english);
+    QSettings settings(config::configPath(dir.path()), QSettings::IniFormat);
+    QCOMPARE(config::wantsEnglish(config::configuredLanguage(settings)), english);
 }
 
 void TestStartup::englishTranslationReachesTheForms()
