@@ -1,0 +1,16 @@
+# Shared by the export checks: fails unless the names in `actual` are exactly
+# those listed, one a line, in the file `expected_file`.
+function(compare_exports library actual expected_file)
+    list(SORT actual)
+    file(STRINGS ${expected_file} expected)
+    list(SORT expected)
+    if(NOT actual STREQUAL expected)
+        set(extra ${actual})
+        list(REMOVE_ITEM extra ${expected})
+        set(missing ${expected})
+        list(REMOVE_ITEM missing ${actual})
+        message(FATAL_ERROR "Exports of ${library} differ.\n  unexpected: ${extra}\n  missing: ${missing}")
+    endif()
+    list(LENGTH actual count)
+    message(STATUS "${library}: exactly the ${count} expected names")
+endfunction()
