@@ -17,10 +17,6 @@ namespace {
 
 constexpr const char *kSysRoot = "/sys";
 constexpr const char *kDevDir = "/dev/";
-constexpr const char *kPortDirVariable = "KIVRA_PORT_DIR";
-constexpr const char *kRuntimeDirVariable = "XDG_RUNTIME_DIR";
-constexpr const char *kRuntimeSubdir = "/kivra-ports";
-constexpr const char *kFallbackDirPrefix = "/tmp/kivra-ports-";
 constexpr const char *kSerialBaseBus = "serial-base";
 // The type a serial core port reports when no UART answered at its address.
 constexpr const char *kUnknownUartType = "0";
@@ -97,19 +93,6 @@ void sortPortNames(std::vector<std::string> &names)
 
 } // namespace
 
-std::string virtualPortDir()
-{
-    const char *dir = std::getenv(kPortDirVariable);
-    if (dir && *dir) {
-        return dir;
-    }
-    const char *runtime = std::getenv(kRuntimeDirVariable);
-    if (runtime && *runtime) {
-        return std::string(runtime) + kRuntimeSubdir;
-    }
-    return kFallbackDirPrefix + std::to_string(getuid());
-}
-
 std::string resolvePortPath(const std::string &name)
 {
     if (name.empty()) {
@@ -122,7 +105,7 @@ std::string resolvePortPath(const std::string &name)
     if (name.find('/') != std::string::npos) {
         return std::string();
     }
-    const std::string published = virtualPortDir() + "/" + name;
+    const std::string published = virtualPortDirectory() + "/" + name;
     struct stat info;
     if (lstat(published.c_str(), &info) == 0) {
         return published;
@@ -162,7 +145,7 @@ std::vector<std::string> listVirtualPorts(const std::string &dir)
 int enumeratePorts(char *buffer, int size)
 {
     std::vector<std::string> names = listSysfsPorts(kSysRoot);
-    const std::vector<std::string> published = listVirtualPorts(virtualPortDir());
+    const std::vector<std::string> published = listVirtualPorts(virtualPortDirectory());
     names.insert(names.end(), published.begin(), published.end());
     return formatPortList(names, buffer, size);
 }

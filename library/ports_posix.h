@@ -3,14 +3,12 @@
 #ifndef KIVRA_PORTS_POSIX_H
 #define KIVRA_PORTS_POSIX_H
 
+#include "kivra_portdir.h"
+
 #include <string>
 #include <vector>
 
 namespace kivra {
-
-// $KIVRA_PORT_DIR, else $XDG_RUNTIME_DIR/kivra-ports, else
-// /tmp/kivra-ports-<uid>; read anew at every call.
-std::string virtualPortDir();
 
 // The device path for a port name: an absolute path as given; a bare name
 // from the virtual-port directory when it holds that entry, else from /dev.

@@ -1,4 +1,6 @@
 #include "portlink.h"
+
+#include "kivra_portdir.h"
 #include "simulator.h"
 
 #include <cerrno>
@@ -12,16 +14,6 @@ namespace kivrasim {
 namespace {
 
 constexpr mode_t kPortDirMode = 0700;
-constexpr const char *kPortDirVariable = "KIVRA_PORT_DIR";
-constexpr const char *kRuntimeDirVariable = "XDG_RUNTIME_DIR";
-constexpr const char *kRuntimeSubdir = "/kivra-ports";
-constexpr const char *kTmpPrefix = "/tmp/kivra-ports-";
-
-std::string envOrEmpty(const char *name)
-{
-    const char *v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
 
 // mkdir -p with the port directory's mode for every level it creates.
 bool makeDirs(const std::string &dir)
@@ -62,13 +54,7 @@ bool liveLink(const std::string &path)
 
 std::string defaultPortDir()
 {
-    const std::string explicitDir = envOrEmpty(kPortDirVariable);
-    if (!explicitDir.empty())
-        return explicitDir;
-    const std::string runtime = envOrEmpty(kRuntimeDirVariable);
-    if (!runtime.empty())
-        return runtime + kRuntimeSubdir;
-    return kTmpPrefix + std::to_string(::getuid());
+    return kivra::virtualPortDirectory();
 }
 
 PublishResult publishLink(const std::string &dir, const std::string &name,

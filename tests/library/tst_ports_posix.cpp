@@ -174,17 +174,17 @@ TEST(VirtualPortDir, FallsBackFromVariableToRuntimeDirToTmp)
     {
         ScopedEnv port("KIVRA_PORT_DIR", "/x/ports");
         ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/7");
-        EXPECT_EQ(virtualPortDir(), "/x/ports");
+        EXPECT_EQ(virtualPortDirectory(), "/x/ports");
     }
     {
         ScopedEnv port("KIVRA_PORT_DIR", "");
         ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/7");
-        EXPECT_EQ(virtualPortDir(), "/run/user/7/kivra-ports");
+        EXPECT_EQ(virtualPortDirectory(), "/run/user/7/kivra-ports");
     }
     {
         ScopedEnv port("KIVRA_PORT_DIR", nullptr);
         ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-        EXPECT_EQ(virtualPortDir(), "/tmp/kivra-ports-" + std::to_string(getuid()));
+        EXPECT_EQ(virtualPortDirectory(), "/tmp/kivra-ports-" + std::to_string(getuid()));
     }
 }
 
