@@ -3,6 +3,7 @@
 // simulated controller would never send on its own. Needs the in-process
 // simulator (requests(), scriptReply()).
 #include "KivraLibrary.h"
+#include "frameoracle.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>
@@ -19,49 +20,10 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-uint16_t wordXor(const Bytes &bytes)
-{
-    uint16_t check = 0;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        check ^= static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8));
-    }
-    return check;
-}
-
-void appendWord(Bytes &bytes, uint16_t word)
-{
-    bytes.push_back(static_cast<uint8_t>(word & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(word >> 8));
-}
-
-Bytes seal(Bytes frame)
-{
-    if (frame.size() % 2) {
-        frame.push_back(0);
-    }
-    appendWord(frame, wordXor(frame));
-    return frame;
-}
-
-Bytes request(uint16_t code, const Bytes &data)
-{
-    Bytes frame = {0x55, 0xAA};
-    appendWord(frame, code);
-    appendWord(frame, static_cast<uint16_t>(data.size()));
-    frame.insert(frame.end(), data.begin(), data.end());
-    return seal(frame);
-}
-
-Bytes reply(const Bytes &data, uint16_t status = 1)
-{
-    Bytes frame = {0xAA, 0x55, 0x00, 0x00};
-    appendWord(frame, status);
-    appendWord(frame, static_cast<uint16_t>(data.size()));
-    frame.insert(frame.end(), data.begin(), data.end());
-    return seal(frame);
-}
+using oracle::Bytes;
+using oracle::reply;
+using oracle::request;
+using oracle::seal;
 
 Bytes pattern(size_t n)
 {

@@ -1,6 +1,7 @@
 // Frame code over plain byte buffers: the protocol's worked examples byte for
 // byte, the order of the reply checks, the payload copy and odd lengths.
 #include "frame.h"
+#include "frameoracle.h"
 
 #include <gtest/gtest.h>
 
@@ -12,39 +13,9 @@ using namespace kivra;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Independent oracle for the check word: XOR of the little-endian words.
-uint16_t wordXor(const Bytes &bytes)
-{
-    uint16_t check = 0;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        check ^= static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8));
-    }
-    return check;
-}
-
-void appendWord(Bytes &bytes, uint16_t word)
-{
-    bytes.push_back(static_cast<uint8_t>(word & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(word >> 8));
-}
-
-// A reply frame with its data padded to whole words and a correct check word.
-Bytes makeReply(const Bytes &data, uint16_t status = 1, uint16_t word1 = 0, uint16_t start = 0x55AA)
-{
-    Bytes reply;
-    appendWord(reply, start);
-    appendWord(reply, word1);
-    appendWord(reply, status);
-    appendWord(reply, static_cast<uint16_t>(data.size()));
-    reply.insert(reply.end(), data.begin(), data.end());
-    if (data.size() % 2) {
-        reply.push_back(0);
-    }
-    appendWord(reply, wordXor(reply));
-    return reply;
-}
+using oracle::appendWord;
+using oracle::Bytes;
+using oracle::wordXor;
 
 Bytes build(int code, const Bytes &data)
 {
@@ -135,7 +106,7 @@ TEST(CheckReply, AcceptsTheWorkedReply)
 {
     const Bytes reply = {0xAA, 0x55, 0x00, 0x00, 0x01, 0x00, 0x04,
                          0x00, 0x64, 0x00, 0x00, 0x00, 0xCB, 0x55};
-    EXPECT_EQ(makeReply({0x64, 0, 0, 0}), reply);
+    EXPECT_EQ(oracle::reply({0x64, 0, 0, 0}), reply);
     EXPECT_EQ(checkReply(reply.data(), static_cast<int>(reply.size())), kOk);
     uint8_t value[4] = {};
     EXPECT_EQ(copyPayload(reply.data(), value, 4), 4);
@@ -185,7 +156,7 @@ Bytes resealed(Bytes bytes, size_t offset, uint16_t word)
     return bytes;
 }
 
-const Bytes kGood = makeReply({0x64, 0, 0, 0});
+const Bytes kGood = oracle::reply({0x64, 0, 0, 0});
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CheckReplyOrder,
@@ -196,17 +167,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"startWordEvenWithGoodCheck", resealed(kGood, 0, 0x55AB), 14, kErrStartWord},
         ReplyCase{"startWordBeatsLength", withByte(kGood, 0, 0x00), 12, kErrStartWord},
         ReplyCase{"twelveOfFourteen", kGood, 12, kErrLength},
-        ReplyCase{"elevenBytesNoData", makeReply({}), 11, kErrLength},
+        ReplyCase{"elevenBytesNoData", oracle::reply({}), 11, kErrLength},
         ReplyCase{"announcesSixBytes", resealed(kGood, 6, 6), 14, kErrLength},
         ReplyCase{"lengthBeatsStatus", resealed(resealed(kGood, 4, 2), 6, 6), 14, kErrLength},
         ReplyCase{"status", resealed(kGood, 4, 2), 14, kErrStatus},
         ReplyCase{"statusBeatsCheck", withByte(kGood, 4, 0x02), 14, kErrStatus},
-        ReplyCase{"status238", makeReply({0x64, 0, 0, 0}, 238), 14, kOk},
-        ReplyCase{"anyWord1", makeReply({0x64, 0, 0, 0}, 1, 0xBEEF), 14, kOk},
+        ReplyCase{"status238", oracle::reply({0x64, 0, 0, 0}, 238), 14, kOk},
+        ReplyCase{"anyWord1", oracle::reply({0x64, 0, 0, 0}, 1, 0xBEEF), 14, kOk},
         ReplyCase{"checkWord", withByte(kGood, 13, 0x56), 14, kErrCheckWord},
         ReplyCase{"dataCoveredByCheck", withByte(kGood, 9, 0x01), 14, kErrCheckWord},
-        ReplyCase{"noData", makeReply({}), 10, kOk},
-        ReplyCase{"oddLengthPadded", makeReply({0x11, 0x22, 0x33}), 14, kOk},
+        ReplyCase{"noData", oracle::reply({}), 10, kOk},
+        ReplyCase{"oddLengthPadded", oracle::reply({0x11, 0x22, 0x33}), 14, kOk},
         // The check word right behind an odd data area is not a sound frame.
         ReplyCase{"oddLengthUnpadded",
                   {0xAA, 0x55, 0x00, 0x00, 0x01, 0x00, 0x03, 0x00, 0x11, 0x22, 0x33, 0x8A, 0x77},
@@ -223,13 +194,13 @@ TEST(CheckReply, OddLengthReplyMatchesItsWorkedBytes)
 {
     const Bytes reply = {0xAA, 0x55, 0x00, 0x00, 0x01, 0x00, 0x03,
                          0x00, 0x11, 0x22, 0x33, 0x00, 0x8A, 0x77};
-    EXPECT_EQ(makeReply({0x11, 0x22, 0x33}), reply);
+    EXPECT_EQ(oracle::reply({0x11, 0x22, 0x33}), reply);
     EXPECT_EQ(checkReply(reply.data(), 14), kOk);
 }
 
 TEST(CopyPayload, CopiesExactlyTheDataLength)
 {
-    const Bytes reply = makeReply({0x11, 0x22, 0x33});
+    const Bytes reply = oracle::reply({0x11, 0x22, 0x33});
     uint8_t target[4] = {0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(copyPayload(reply.data(), target, 4), 3);
     EXPECT_EQ(Bytes(target, target + 4), Bytes({0x11, 0x22, 0x33, 0xEE}));
@@ -237,7 +208,7 @@ TEST(CopyPayload, CopiesExactlyTheDataLength)
 
 TEST(CopyPayload, RefusesMoreThanCapacityAndAbsentReply)
 {
-    const Bytes reply = makeReply({1, 2, 3, 4});
+    const Bytes reply = oracle::reply({1, 2, 3, 4});
     uint8_t target[4] = {0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(copyPayload(reply.data(), target, 3), -1);
     EXPECT_EQ(Bytes(target, target + 4), Bytes(4, 0xEE));
@@ -246,7 +217,7 @@ TEST(CopyPayload, RefusesMoreThanCapacityAndAbsentReply)
 
 TEST(CopyPayload, NoDataCopiesNothing)
 {
-    const Bytes reply = makeReply({});
+    const Bytes reply = oracle::reply({});
     uint8_t target[4] = {0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(copyPayload(reply.data(), target, 4), 0);
     EXPECT_EQ(Bytes(target, target + 4), Bytes(4, 0xEE));
