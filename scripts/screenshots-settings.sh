@@ -15,7 +15,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j 2 --target settings-screenshots TrovaTranslations
 
 mkdir -p "$out"
-driver="$build/tests/settings/settings-screenshots/settings-screenshots"
+driver="$build/tests/app/settings/settings-screenshots/settings-screenshots"
 for lang in cn en; do
     xvfb-run -a -s "-screen 0 1024x768x24" \
         "$driver" "$out" "$lang" "$build/app/trans_en_US.qm" "$build/app/font.ttf"
