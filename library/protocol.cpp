@@ -2,6 +2,7 @@
 
 #include "debuglog.h"
 #include "serial.h"
+#include "trace.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -64,9 +65,16 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     // Even when the builder refused (size 0), the purge in writeFrame still
     // runs and the reply is awaited, so a missing pointer costs what a
     // silent controller costs instead of passing for a quick failure.
+    if (kTraceEnabled) {
+        traceRequest(handle, code, kind, request, size);
+    }
     writeFrame(handle, request, size);
     const int received = readReply(handle, reply, kind.wanted, kind.attempts);
-    return checkReply(reply, received);
+    const int result = checkReply(reply, received);
+    if (kTraceEnabled) {
+        traceReply(code, kind, reply, received, result);
+    }
+    return result;
 }
 
 int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind)

@@ -1,0 +1,214 @@
+#include "trace.h"
+
+#include "pending.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace kivra {
+
+namespace {
+
+bool traceSwitch()
+{
+    const char *value = std::getenv("KIVRA_TRACE");
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
+struct CommandName
+{
+    int code;
+    const char *name;
+};
+
+constexpr CommandName kNames[] = {
+    {kCmdSetShutterState, "setShutterState"},
+    {kCmdSetShutterMode, "setShutterMode"},
+    {kCmdSetShutterOnTime, "setShutterOnTime"},
+    {kCmdSetShutterOffTime, "setShutterOffTime"},
+    {kCmdSetShutterCycleCount, "setShutterCycleCount"},
+    {kCmdSetShutterTriggerInMode, "setShutterTriggerInMode"},
+    {kCmdSetShutterTriggerOutMode, "setShutterTriggerOutMode"},
+    {kCmdSetLightLevel, "setLightLevel"},
+    {kCmdSetLightTimeOut, "setLightTimeOut"},
+    {kCmdSetLightIdleLevel, "setLightIdleLevel"},
+    {kCmdSetValveType, "setValveType"},
+    {kCmdGetShutterState, "getShutterState"},
+    {kCmdGetShutterMode, "getShutterMode"},
+    {kCmdGetShutterOnTime, "getShutterOnTime"},
+    {kCmdGetShutterOffTime, "getShutterOffTime"},
+    {kCmdGetShutterCycleCount, "getShutterCycleCount"},
+    {kCmdGetShutterTriggerInMode, "getShutterTriggerInMode"},
+    {kCmdGetShutterTriggerOutMode, "getShutterTriggerOutMode"},
+    {kCmdGetLightLevel, "getLightLevel"},
+    {kCmdGetLightTimeOut, "getLightTimeOut"},
+    {kCmdGetLightIdleLevel, "getLightIdleLevel"},
+    {kCmdGetValveType, "getValveType"},
+    {kCmdGetFrequency, "getFrequency"},
+    {kCmdSetInitialState, "setInitialState"},
+    {kCmdGetInitialState, "getInitialState"},
+    {kCmdSetIO1TriggerMode, "setIO1TriggerMode"},
+    {kCmdSetIO2TriggerMode, "setIO2TriggerMode"},
+    {kCmdGetIO1TriggerMode, "getIO1TriggerMode"},
+    {kCmdGetIO2TriggerMode, "getIO2TriggerMode"},
+    {kCmdWriteDevName, "writeDevName"},
+    {kCmdWriteDevSerial, "writeDevSerial"},
+    {kCmdGetDeviceName, "getDeviceName"},
+    {kCmdGetDeviceSoftVersion, "getDeviceSoftVersion"},
+    {kCmdGetSerialNumber, "getSerialNumber"},
+    {kCmdSetPwmDuty, "setPwmDuty"},
+    {kCmdSetPwmHz, "setPwmHz"},
+    {kCmdSetEndPointPwm, "setEndPointPwm"},
+    {kCmdSetEndPointTime, "setEndPointTime"},
+};
+
+// The debug exchange carries any code, so its code alone does not name the
+// call; its reply size does.
+bool isDebugExchange(const ExchangeKind &kind)
+{
+    return kind.wanted == kDebugExchange.wanted && kind.attempts == kDebugExchange.attempts;
+}
+
+bool isGetter(int code)
+{
+    return (code >= kCmdGetShutterState && code <= kCmdGetValveType) ||
+           code == kCmdGetInitialState || code == kCmdGetIO1TriggerMode ||
+           code == kCmdGetIO2TriggerMode;
+}
+
+bool isTextRead(int code)
+{
+    return code == kCmdGetDeviceName || code == kCmdGetDeviceSoftVersion ||
+           code == kCmdGetSerialNumber;
+}
+
+void putHex(const uint8_t *bytes, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        std::fprintf(stderr, " %02X", bytes[i]);
+    }
+}
+
+// The decoded reply data, as the exported call will return it.
+void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
+{
+    uint8_t data[kFrameBufferBytes] = {};
+    const int length = copyPayload(reply, data, kFrameBufferBytes);
+    if (length < 0) {
+        return;
+    }
+    if (isDebugExchange(kind)) {
+        std::fprintf(stderr, " data=%d bytes", length);
+        return;
+    }
+    if (isTextRead(code)) {
+        std::fprintf(stderr, " text=\"");
+        for (int i = 0; i < length && i < kTextBytes && data[i]; ++i) {
+            const bool printable = data[i] >= 0x20 && data[i] < 0x7F && data[i] != '"';
+            std::fprintf(stderr, printable ? "%c" : "\\x%02X", data[i]);
+        }
+        std::fprintf(stderr, "\"");
+        return;
+    }
+    if (length == 0 || length > kValueBytes || !(isGetter(code) || code == kCmdGetFrequency)) {
+        return;
+    }
+    uint32_t bits = 0;
+    for (int i = 0; i < kValueBytes; ++i) {
+        bits |= static_cast<uint32_t>(data[i]) << (8 * i);
+    }
+    if (code == kCmdGetFrequency) {
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        std::fprintf(stderr, " value=%g", static_cast<double>(value));
+    } else {
+        std::fprintf(stderr, " value=%d", static_cast<int32_t>(bits));
+    }
+}
+
+} // namespace
+
+const bool kTraceEnabled = traceSwitch();
+
+const char *commandName(int code, const ExchangeKind &kind)
+{
+    if (isDebugExchange(kind)) {
+        return "sendDebugData";
+    }
+    for (const CommandName &entry : kNames) {
+        if (entry.code == code) {
+            return entry.name;
+        }
+    }
+    return "unknown";
+}
+
+const char *resultWords(int result)
+{
+    switch (result) {
+    case kOk:
+        return "ok";
+    case kErrArgument:
+        return "bad argument";
+    case kErrNoReply:
+        return "no complete answer";
+    case kErrStartWord:
+        return "reply start word wrong";
+    case kErrLength:
+        return "reply byte count differs from its data length + 10";
+    case kErrStatus:
+        return "controller refused (status neither 1 nor 238)";
+    case kErrCheckWord:
+        return "reply check word wrong";
+    case kErrNoData:
+        return "good reply without data";
+    default:
+        return "failed";
+    }
+}
+
+void traceRequest(int handle, int code, const ExchangeKind &kind, const uint8_t *frame, int size)
+{
+    const int stale = pendingInput(handle);
+    if (stale > 0) {
+        std::fprintf(stderr, "-- discarding %d stale byte%s\n", stale, stale == 1 ? "" : "s");
+    }
+    std::fprintf(stderr, "-> %s", commandName(code, kind));
+    if (isDebugExchange(kind)) {
+        std::fprintf(stderr, " code=%d", code & 0xFFFF);
+    }
+    if (size <= 0) {
+        std::fprintf(stderr, " (nothing sent: data missing)\n");
+        return;
+    }
+    putHex(frame, size);
+    std::fprintf(stderr, "\n");
+}
+
+void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result)
+{
+    if (received < 0) {
+        std::fprintf(stderr, "<- read failed: port closed or hung up (%d)\n", result);
+        return;
+    }
+    if (received == 0) {
+        std::fprintf(stderr, "<- timeout: no reply within %d ms (%d)\n", kind.attempts, result);
+        return;
+    }
+    std::fprintf(stderr, "<- %d bytes", received);
+    if (result == kErrNoReply) {
+        std::fprintf(stderr, ", timeout: %d of %d within %d ms (%d)", received, kind.wanted,
+                     kind.attempts, result);
+    } else if (result == kOk) {
+        std::fprintf(stderr, " ok");
+        putDecoded(code, kind, reply);
+    } else {
+        std::fprintf(stderr, " %s (%d)", resultWords(result), result);
+    }
+    std::fprintf(stderr, " |");
+    putHex(reply, received < kind.wanted ? received : kind.wanted);
+    std::fprintf(stderr, "\n");
+}
+
+} // namespace kivra

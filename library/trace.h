@@ -1,0 +1,32 @@
+// Frame trace: with KIVRA_TRACE=1 in the environment at load, every exchange
+// writes its request and reply to standard error as hex, with the command's
+// name and the decoded result. It is separate from the debug lines, which stay
+// as they are whether or not the trace is on.
+#ifndef KIVRA_TRACE_H
+#define KIVRA_TRACE_H
+
+#include "protocol.h"
+
+#include <cstdint>
+
+namespace kivra {
+
+// Fixed when the library is loaded; a branch on it is all the trace costs
+// when it is off.
+extern const bool kTraceEnabled;
+
+// Before the request goes out: reports input about to be discarded as stale,
+// then the request frame (size bytes; 0 when the builder refused it).
+void traceRequest(int handle, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
+
+// After the reply was checked: received is readReply()'s count (-1 for a
+// failed read), result the checkReply() code.
+void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result);
+
+// Pieces of the trace that are pure functions, for the tests.
+const char *commandName(int code, const ExchangeKind &kind);
+const char *resultWords(int result);
+
+} // namespace kivra
+
+#endif
