@@ -1,0 +1,133 @@
+// ports and raw: the port list and factory debug requests.
+#include "command.h"
+#include "portprobe.h"
+#include "results.h"
+
+#include <KivraLibrary.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <vector>
+
+namespace kivracli {
+
+namespace {
+
+constexpr int kPortListBytes = 4096;
+constexpr int kMaxDebugBytes = 56;
+constexpr int kMaxCode = 0xFFFF;
+
+// "01 02 0a", "01020A" or "01:02:0a" into bytes; false for anything else.
+bool parseHex(const QString &text, std::vector<unsigned char> *bytes)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char(' ')).remove(QLatin1Char(':'));
+    if (digits.size() % 2 != 0) {
+        return false;
+    }
+    for (int i = 0; i < digits.size(); i += 2) {
+        bool ok = false;
+        const uint value = digits.mid(i, 2).toUInt(&ok, 16);
+        if (!ok) {
+            return false;
+        }
+        bytes->push_back(static_cast<unsigned char>(value));
+    }
+    return true;
+}
+
+} // namespace
+
+int runPorts(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra ports [options]"),
+                     QStringLiteral("List the serial ports, one a line."));
+    const QCommandLineOption details(
+        QStringLiteral("details"),
+        QStringLiteral("Add what the system knows of each port: device path, link target, "
+                       "driver, USB vendor:product, serial number."));
+    line.parser.addOption(details);
+    const int parsed = line.parse(args, 0, 0);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    std::vector<char> buffer(kPortListBytes, '\0');
+    const int count = listPorts(buffer.data(), kPortListBytes);
+    if (count < 0) {
+        return deviceFailure("list ports", count);
+    }
+    const QStringList names =
+        QString::fromLocal8Bit(buffer.data()).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QJsonArray json;
+    for (const QString &name : names) {
+        if (!line.parser.isSet(details)) {
+            json.append(name);
+            if (!line.json()) {
+                printLine(name.toStdString());
+            }
+            continue;
+        }
+        QJsonObject entry{{QStringLiteral("name"), name}};
+        std::string text = name.toStdString();
+        for (const auto &fact : portDetails(name.toStdString())) {
+            entry.insert(QString::fromStdString(fact.first), QString::fromStdString(fact.second));
+            text += " " + fact.first + "=" + fact.second;
+        }
+        json.append(entry);
+        if (!line.json()) {
+            printLine(text);
+        }
+    }
+    if (line.json()) {
+        printJson(json);
+    }
+    return kExitOk;
+}
+
+int runRaw(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra raw [options] PORT CODE [HEX]"),
+                     QStringLiteral("Factory use: send a request with command CODE (0 to 65535, "
+                                    "decimal or 0x...) and up to 56 data bytes given as hex "
+                                    "digits; prints the reply status. --trace shows the reply."));
+    const int parsed = line.parse(args, 2, 3);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    const QStringList rest = line.parser.positionalArguments();
+    bool ok = false;
+    const int code = rest.at(1).toInt(&ok, 0);
+    if (!ok || code < 0 || code > kMaxCode) {
+        return usageFailure("code '" + rest.at(1).toStdString() + "' is not 0 to 65535");
+    }
+    std::vector<unsigned char> data;
+    if (rest.size() > 2 && !parseHex(rest.at(2), &data)) {
+        return usageFailure("data '" + rest.at(2).toStdString() +
+                            "' is not hex bytes (like 01020a or \"01 02 0a\")");
+    }
+    if (static_cast<int>(data.size()) > kMaxDebugBytes) {
+        return usageFailure("data of " + std::to_string(data.size()) +
+                            " bytes is too long: at most 56");
+    }
+    Device device;
+    if (device.open(rest.at(0)) != kExitOk) {
+        return kExitDevice;
+    }
+    const int result = sendDebugData(device.handle(), code, static_cast<int>(data.size()),
+                                     data.empty() ? nullptr : data.data());
+    if (result < 0) {
+        return deviceFailure("raw " + std::to_string(code), result, kDebugBudgetMs);
+    }
+    if (line.json()) {
+        printJson(QJsonObject{{QStringLiteral("code"), code},
+                              {QStringLiteral("sent"), static_cast<int>(data.size())},
+                              {QStringLiteral("result"), result}});
+    } else {
+        printLine("ok");
+    }
+    return kExitOk;
+}
+
+} // namespace kivracli

@@ -1,0 +1,242 @@
+// info, get and set: the controller's parameters by name.
+#include "command.h"
+#include "params.h"
+#include "results.h"
+
+#include <KivraLibrary.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace kivracli {
+
+namespace {
+
+// Readings `get` offers beside the parameters.
+const char *const kFrequency = "frequency";
+struct TextReading
+{
+    const char *name;
+    const char *meaning;
+    int (*read)(int, char *, int);
+};
+const TextReading kTexts[] = {
+    {"device-name", "device name", getDeviceName},
+    {"serial-number", "serial number", getSerialNumber},
+    {"firmware", "firmware version", getDeviceSoftVersion},
+};
+
+const TextReading *findText(const std::string &name)
+{
+    for (const TextReading &text : kTexts) {
+        if (name == text.name) {
+            return &text;
+        }
+    }
+    return nullptr;
+}
+
+std::string readableNames()
+{
+    std::string names;
+    for (const Param &param : params()) {
+        names += std::string(names.empty() ? "" : ", ") + param.name;
+    }
+    return names;
+}
+
+QJsonValue jsonValue(const Param &param, int value)
+{
+    if (param.words.empty()) {
+        return value;
+    }
+    return QString::fromStdString(formatValue(param, value));
+}
+
+// Reads one name into text and json; returns kExitOk or the failure status.
+int readOne(int handle, const std::string &name, std::string *text, QJsonValue *json)
+{
+    if (name == kFrequency) {
+        const float hz = getFrequency(handle);
+        if (hz < 0) {
+            return deviceFailure("get frequency", static_cast<int>(hz));
+        }
+        char number[32];
+        std::snprintf(number, sizeof number, "%g", static_cast<double>(hz));
+        *text = number;
+        *json = static_cast<double>(hz);
+        return kExitOk;
+    }
+    if (const TextReading *reading = findText(name)) {
+        const int result = readTextField(reading->read, handle, text);
+        if (result != 0) {
+            return deviceFailure("get " + name, result);
+        }
+        *json = QString::fromStdString(*text);
+        return kExitOk;
+    }
+    const Param &param = *findParam(name);
+    const int value = param.get(handle);
+    if (value < 0) {
+        return deviceFailure("get " + name, value);
+    }
+    *text = formatValue(param, value);
+    *json = jsonValue(param, value);
+    return kExitOk;
+}
+
+} // namespace
+
+int runInfo(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra info [options] PORT"),
+                     QStringLiteral("Print every parameter with its unit and meaning, the "
+                                    "frequency, the device name, serial number and firmware."));
+    const int parsed = line.parse(args, 1, 1);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    Device device;
+    if (device.open(line.parser.positionalArguments().at(0)) != kExitOk) {
+        return kExitDevice;
+    }
+    QJsonArray list;
+    std::string out;
+    for (const Param &param : params()) {
+        const int value = param.get(device.handle());
+        if (value < 0) {
+            return deviceFailure(std::string("get ") + param.name, value);
+        }
+        list.append(
+            QJsonObject{{QStringLiteral("name"), param.name},
+                        {QStringLiteral("value"), value},
+                        {QStringLiteral("text"), QString::fromStdString(formatValue(param, value))},
+                        {QStringLiteral("unit"), param.unit},
+                        {QStringLiteral("meaning"), param.meaning},
+                        {QStringLiteral("min"), param.min},
+                        {QStringLiteral("max"), param.max}});
+        char row[160];
+        std::snprintf(row, sizeof row, "%-14s %-14s %-4s %s (%s)\n", param.name,
+                      formatValue(param, value).c_str(), param.unit, param.meaning,
+                      describeRange(param).c_str());
+        out += row;
+    }
+    QJsonObject info{{QStringLiteral("parameters"), list}};
+    const std::string extra[] = {kFrequency, "device-name", "serial-number", "firmware"};
+    const char *meanings[] = {"shutter frequency", "device name", "serial number",
+                              "firmware version"};
+    for (size_t i = 0; i < sizeof extra / sizeof extra[0]; ++i) {
+        std::string text;
+        QJsonValue json;
+        if (const int status = readOne(device.handle(), extra[i], &text, &json)) {
+            return status;
+        }
+        info.insert(QString::fromStdString(extra[i]), json);
+        char row[160];
+        std::snprintf(row, sizeof row, "%-14s %-14s %-4s %s\n", extra[i].c_str(), text.c_str(),
+                      i == 0 ? "Hz" : "", meanings[i]);
+        out += row;
+    }
+    if (line.json()) {
+        printJson(info);
+    } else {
+        std::fputs(out.c_str(), stdout);
+    }
+    return kExitOk;
+}
+
+int runGet(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra get [options] PORT NAME..."),
+                     QStringLiteral("Print the named readings, one value a line. Names: ") +
+                         QString::fromStdString(readableNames()) +
+                         QStringLiteral(", frequency, device-name, serial-number, firmware."));
+    const int parsed = line.parse(args, 2);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    QStringList names = line.parser.positionalArguments();
+    const QString port = names.takeFirst();
+    for (const QString &name : names) {
+        const std::string n = name.toStdString();
+        if (!findParam(n) && !findText(n) && n != kFrequency) {
+            return usageFailure("unknown name '" + n + "'; names: " + readableNames() +
+                                ", frequency, device-name, serial-number, firmware");
+        }
+    }
+    Device device;
+    if (device.open(port) != kExitOk) {
+        return kExitDevice;
+    }
+    QJsonObject json;
+    std::string out;
+    for (const QString &name : names) {
+        std::string text;
+        QJsonValue value;
+        if (const int status = readOne(device.handle(), name.toStdString(), &text, &value)) {
+            return status;
+        }
+        json.insert(name, value);
+        out += text + "\n";
+    }
+    if (line.json()) {
+        printJson(json);
+    } else {
+        std::fputs(out.c_str(), stdout);
+    }
+    return kExitOk;
+}
+
+int runSet(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra set [options] PORT NAME VALUE [NAME VALUE]..."),
+                     QStringLiteral("Set parameters, in the order given. Names: ") +
+                         QString::fromStdString(readableNames()) +
+                         QStringLiteral(". Values are numbers or their words (see info)."));
+    const int parsed = line.parse(args, 3);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    QStringList rest = line.parser.positionalArguments();
+    const QString port = rest.takeFirst();
+    if (rest.size() % 2 != 0) {
+        return usageFailure("a value is missing after '" + rest.last().toStdString() + "'");
+    }
+    // Every name and value is checked before anything is sent.
+    std::vector<std::pair<const Param *, int>> settings;
+    for (int i = 0; i < rest.size(); i += 2) {
+        const Param *param = findParam(rest[i].toStdString());
+        if (!param) {
+            return usageFailure("unknown parameter '" + rest[i].toStdString() +
+                                "'; parameters: " + readableNames());
+        }
+        int value = 0;
+        std::string error;
+        if (!parseValue(*param, rest[i + 1].toStdString(), &value, &error)) {
+            return usageFailure(error);
+        }
+        settings.emplace_back(param, value);
+    }
+    Device device;
+    if (device.open(port) != kExitOk) {
+        return kExitDevice;
+    }
+    QJsonObject json;
+    for (const auto &setting : settings) {
+        const int result = setting.first->set(device.handle(), setting.second);
+        if (result < 0) {
+            return deviceFailure(std::string("set ") + setting.first->name + " " +
+                                     formatValue(*setting.first, setting.second),
+                                 result, kStandardBudgetMs, "the value");
+        }
+        json.insert(setting.first->name, jsonValue(*setting.first, setting.second));
+    }
+    if (line.json()) {
+        printJson(json);
+    }
+    return kExitOk;
+}
+
+} // namespace kivracli

@@ -1,0 +1,269 @@
+// shutter, run and watch: driving the shutter and following it.
+#include "command.h"
+#include "params.h"
+#include "results.h"
+
+#include <KivraLibrary.h>
+
+#include <QJsonObject>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+namespace kivracli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kStateOpen = 1;
+constexpr int kStateClosed = 2;
+constexpr int kModeAutomatic = 3;
+constexpr auto kPollInterval = std::chrono::milliseconds(100); // the program's monitor tick
+constexpr int kBarWidth = 30;
+constexpr double kMsPerSecond = 1000.0;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+// Ctrl-C and SIGTERM end the wait instead of the process, so the shutter can
+// be closed first.
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Sleeps one poll interval in short steps, so an interrupt is seen at once.
+void waitOneTick()
+{
+    const auto until = Clock::now() + kPollInterval;
+    while (!interrupted && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void drawBar(long long done, long long total, double elapsed)
+{
+    const int filled = total > 0 ? static_cast<int>(kBarWidth * done / total) : 0;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.resize(kBarWidth, '.');
+    std::fprintf(stderr, "\r[%s] %lld/%lld cycles  %.1f s", bar.c_str(), done, total, elapsed);
+    std::fflush(stderr);
+}
+
+// Reads a run parameter not given on the command line.
+int readParam(int handle, const char *name, int *value)
+{
+    *value = findParam(name)->get(handle);
+    return *value < 0 ? deviceFailure(std::string("get ") + name, *value) : kExitOk;
+}
+
+} // namespace
+
+int runShutter(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra shutter [options] PORT open|close"),
+                     QStringLiteral("Open or close the shutter."));
+    const int parsed = line.parse(args, 2, 2);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    const QString action = line.parser.positionalArguments().at(1);
+    int state = 0;
+    if (action == QLatin1String("open")) {
+        state = kStateOpen;
+    } else if (action == QLatin1String("close") || action == QLatin1String("closed")) {
+        state = kStateClosed;
+    } else {
+        return usageFailure("'" + action.toStdString() + "' is not open or close");
+    }
+    Device device;
+    if (device.open(line.parser.positionalArguments().at(0)) != kExitOk) {
+        return kExitDevice;
+    }
+    const int result = setShutterState(device.handle(), state);
+    if (result < 0) {
+        return deviceFailure("shutter " + action.toStdString(), result);
+    }
+    if (line.json()) {
+        printJson(
+            QJsonObject{{QStringLiteral("state"),
+                         state == kStateOpen ? QStringLiteral("open") : QStringLiteral("closed")}});
+    }
+    return kExitOk;
+}
+
+int runRun(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra run [options] PORT"),
+                     QStringLiteral("Set automatic mode and the given times and count, then "
+                                    "start the sequence."));
+    const QCommandLineOption on(QStringLiteral("on"), QStringLiteral("Open time in ms."),
+                                QStringLiteral("MS"));
+    const QCommandLineOption off(QStringLiteral("off"), QStringLiteral("Close time in ms."),
+                                 QStringLiteral("MS"));
+    const QCommandLineOption cycles(QStringLiteral("cycles"), QStringLiteral("Number of cycles."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption wait(QStringLiteral("wait"),
+                                  QStringLiteral("Wait until the frequency reads 0, with a "
+                                                 "progress bar on a terminal; Ctrl-C closes "
+                                                 "the shutter and stops."));
+    line.parser.addOptions({on, off, cycles, wait});
+    const int parsed = line.parse(args, 1, 1);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    struct Given
+    {
+        const QCommandLineOption &option;
+        const char *name;
+        int value;
+        bool set;
+    } given[] = {
+        {on, "on-time", 0, false}, {off, "off-time", 0, false}, {cycles, "cycles", 0, false}};
+    for (Given &g : given) {
+        if (!line.parser.isSet(g.option)) {
+            continue;
+        }
+        std::string error;
+        if (!parseValue(*findParam(g.name), line.parser.value(g.option).toStdString(), &g.value,
+                        &error)) {
+            return usageFailure(error);
+        }
+        g.set = true;
+    }
+    Device device;
+    if (device.open(line.parser.positionalArguments().at(0)) != kExitOk) {
+        return kExitDevice;
+    }
+    const int handle = device.handle();
+    int result = setShutterMode(handle, kModeAutomatic);
+    if (result < 0) {
+        return deviceFailure("set mode auto", result, kStandardBudgetMs, "the value");
+    }
+    for (Given &g : given) {
+        const Param &param = *findParam(g.name);
+        if (g.set) {
+            result = param.set(handle, g.value);
+            if (result < 0) {
+                return deviceFailure(std::string("set ") + g.name, result, kStandardBudgetMs,
+                                     "the value");
+            }
+        } else if (const int status = readParam(handle, g.name, &g.value)) {
+            return status;
+        }
+    }
+    catchInterrupts();
+    result = setShutterState(handle, kStateOpen);
+    if (result < 0) {
+        return deviceFailure("start the run", result);
+    }
+    const auto start = Clock::now();
+    const double periodMs = given[0].value + given[1].value;
+    const long long total = given[2].value;
+    const bool bar = line.parser.isSet(wait) && isatty(STDERR_FILENO);
+    if (line.parser.isSet(wait)) {
+        while (!interrupted) {
+            const float hz = getFrequency(handle);
+            if (hz < 0) {
+                if (bar) {
+                    std::fputc('\n', stderr);
+                }
+                return deviceFailure("get frequency", static_cast<int>(hz));
+            }
+            if (hz == 0) {
+                break;
+            }
+            if (bar) {
+                const long long done =
+                    static_cast<long long>(secondsSince(start) * kMsPerSecond / periodMs);
+                drawBar(done < total ? done : total, total, secondsSince(start));
+            }
+            waitOneTick();
+        }
+        if (bar) {
+            drawBar(interrupted ? 0 : total, total, secondsSince(start));
+            std::fputc('\n', stderr);
+        }
+    }
+    if (interrupted) {
+        result = setShutterState(handle, kStateClosed);
+        if (result < 0) {
+            return deviceFailure("stop the run (close the shutter)", result);
+        }
+        std::fprintf(stderr, "kivra: run stopped, shutter closed\n");
+        return kExitInterrupted;
+    }
+    if (line.json()) {
+        printJson(QJsonObject{{QStringLiteral("on-time"), given[0].value},
+                              {QStringLiteral("off-time"), given[1].value},
+                              {QStringLiteral("cycles"), given[2].value},
+                              {QStringLiteral("finished"), line.parser.isSet(wait)},
+                              {QStringLiteral("seconds"), secondsSince(start)}});
+    }
+    return kExitOk;
+}
+
+int runWatch(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra watch [options] PORT"),
+                     QStringLiteral("Poll the shutter state and frequency every 100 ms and print "
+                                    "a line at each change, until Ctrl-C."));
+    const int parsed = line.parse(args, 1, 1);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    Device device;
+    if (device.open(line.parser.positionalArguments().at(0)) != kExitOk) {
+        return kExitDevice;
+    }
+    catchInterrupts();
+    const Param &stateParam = *findParam("state");
+    const auto start = Clock::now();
+    int lastState = 0;
+    float lastHz = -1;
+    while (!interrupted) {
+        const int state = getShutterState(device.handle());
+        if (state < 0) {
+            return deviceFailure("get state", state);
+        }
+        const float hz = getFrequency(device.handle());
+        if (hz < 0) {
+            return deviceFailure("get frequency", static_cast<int>(hz));
+        }
+        if (state != lastState || hz != lastHz) {
+            lastState = state;
+            lastHz = hz;
+            const QString stateText = QString::fromStdString(formatValue(stateParam, state));
+            if (line.json()) {
+                printJson(QJsonObject{{QStringLiteral("time"), secondsSince(start)},
+                                      {QStringLiteral("state"), stateText},
+                                      {QStringLiteral("frequency"), static_cast<double>(hz)}});
+            } else {
+                std::printf("%.3f %s %g Hz\n", secondsSince(start), stateText.toUtf8().constData(),
+                            static_cast<double>(hz));
+                std::fflush(stdout);
+            }
+        }
+        waitOneTick();
+    }
+    return kExitOk;
+}
+
+} // namespace kivracli
