@@ -1,0 +1,227 @@
+"""The shutter controller on one port, with readable parameters."""
+
+from __future__ import annotations
+
+import ctypes
+import os
+import time
+from enum import IntEnum
+from typing import Callable, Optional, Type, TypeVar, Union
+
+from . import _library
+from .errors import KivraError, PortError, check, error_for
+
+_lib = _library.lib
+
+PortName = Union[str, bytes, os.PathLike]
+
+_TEXT_FIELD_BYTES = 32
+_PORT_LIST_BYTES = 4096
+_MAX_DEBUG_BYTES = 56
+_POLL_SECONDS = 0.1  # the program's monitor tick
+
+
+class State(IntEnum):
+    OPEN = 1
+    CLOSED = 2
+
+
+class Mode(IntEnum):
+    MANUAL = 1
+    SINGLE = 2
+    AUTO = 3
+    TRIGGER = 4
+
+
+class Valve(IntEnum):
+    KD08_40 = 1
+    KD2_40 = 2
+
+
+class Edge(IntEnum):
+    RISING = 1
+    FALLING = 2
+
+
+class Level(IntEnum):
+    HIGH = 1
+    LOW = 2
+
+
+class IOMode(IntEnum):
+    INPUT = 1
+    OUTPUT = 2
+
+
+E = TypeVar("E", bound=IntEnum)
+
+
+def _port_bytes(port: PortName) -> bytes:
+    return os.fsencode(port)
+
+
+def list_ports() -> list[str]:
+    """The port names the library offers."""
+    buffer = ctypes.create_string_buffer(_PORT_LIST_BYTES)
+    check(_lib.listPorts(buffer, _PORT_LIST_BYTES), "list ports")
+    return [os.fsdecode(name) for name in buffer.value.split(b",") if name]
+
+
+def _open_failure(port: bytes) -> str:
+    """A short guess at why an open failed; the library only says -1."""
+    name = os.fsdecode(port)
+    if "/" in name:
+        path = name
+    else:
+        directory = os.environ.get("KIVRA_PORT_DIR") or (
+            os.path.join(os.environ["XDG_RUNTIME_DIR"], "kivra-ports")
+            if os.environ.get("XDG_RUNTIME_DIR") else f"/tmp/kivra-ports-{os.getuid()}")
+        published = os.path.join(directory, name)
+        path = published if os.path.lexists(published) else "/dev/" + name
+    if not os.path.exists(path):
+        return f"port {name} is absent (no {path})"
+    if not os.access(path, os.R_OK | os.W_OK):
+        return (f"no permission to open {path}; remedy: sudo usermod -aG dialout $USER, "
+                "then log in again")
+    return f"port {name} is in use or not a serial port"
+
+
+def _param(getter: str, setter: str, low: int, high: int,
+           kind: Optional[Type[E]] = None, doc: str = "") -> property:
+    get_fn: Callable[[int], int] = getattr(_lib, getter)
+    set_fn: Callable[[int, int], int] = getattr(_lib, setter)
+
+    def read(self: "Shutter") -> Union[int, E]:
+        value = check(get_fn(self.handle), getter)
+        if kind is not None:
+            try:
+                return kind(value)
+            except ValueError:
+                return value  # a code this package does not know; shown as it is
+        return value
+
+    def write(self: "Shutter", value: int) -> None:
+        number = int(value)
+        if not low <= number <= high:
+            raise ValueError(f"{setter}: {number} is outside {low} to {high}")
+        check(set_fn(self.handle, number), setter)
+
+    return property(read, write, doc=f"{doc} ({low} to {high})")
+
+
+class Shutter:
+    """The controller on one port. Opened on creation; ``with`` releases the port.
+
+    ``open()`` and ``close()`` move the shutter; ``release()`` gives the port
+    back (``with`` does it on leaving).
+    """
+
+    def __init__(self, port: PortName) -> None:
+        self.port = _port_bytes(port)
+        self.handle = 0
+        handle = _lib.openSerial(self.port)
+        if handle <= 0:
+            raise PortError(handle, f"open {os.fsdecode(self.port)}", _open_failure(self.port))
+        self.handle = handle
+
+    def __enter__(self) -> "Shutter":
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.release()
+
+    def __del__(self) -> None:
+        self.release()
+
+    def release(self) -> None:
+        """Closes the port (not the shutter); later calls fail."""
+        if self.handle > 0:
+            _lib.closeSerial(self.handle)
+            self.handle = 0
+
+    state = _param("getShutterState", "setShutterState", 1, 2, State, "shutter state")
+    mode = _param("getShutterMode", "setShutterMode", 1, 4, Mode, "operating mode")
+    on_time_ms = _param("getShutterOnTime", "setShutterOnTime", 20, 100000,
+                        doc="open time in ms")
+    off_time_ms = _param("getShutterOffTime", "setShutterOffTime", 20, 100000,
+                         doc="close time in ms")
+    cycles = _param("getShutterCycleCount", "setShutterCycleCount", 1, 1000000,
+                    doc="cycle count of an automatic run")
+    valve = _param("getValveType", "setValveType", 1, 2, Valve, "valve model")
+    initial_state = _param("getInitialState", "setInitialState", 1, 2, State,
+                           "shutter state at power-on")
+    trigger_in = _param("getShutterTriggerInMode", "setShutterTriggerInMode", 1, 2, Edge,
+                        "trigger input edge")
+    trigger_out = _param("getShutterTriggerOutMode", "setShutterTriggerOutMode", 1, 2, Level,
+                         "trigger output level")
+    io1 = _param("getIO1TriggerMode", "setIO1TriggerMode", 1, 2, IOMode, "IO1 line function")
+    io2 = _param("getIO2TriggerMode", "setIO2TriggerMode", 1, 2, IOMode, "IO2 line function")
+    light_level = _param("getLightLevel", "setLightLevel", 0, 100, doc="backlight brightness")
+    light_idle_level = _param("getLightIdleLevel", "setLightIdleLevel", 0, 100,
+                              doc="backlight sleep brightness")
+    light_timeout_min = _param("getLightTimeOut", "setLightTimeOut", 0, 480,
+                               doc="backlight sleep time in minutes")
+
+    def open(self) -> None:
+        """Opens the shutter (in automatic mode: starts the sequence)."""
+        self.state = State.OPEN
+
+    def close(self) -> None:
+        """Closes the shutter, ending a running sequence."""
+        self.state = State.CLOSED
+
+    @property
+    def frequency(self) -> float:
+        """The shutter frequency in Hz; 0 when idle."""
+        value = _lib.getFrequency(self.handle)
+        if value < 0:
+            raise error_for(int(value), "getFrequency")
+        return float(value)
+
+    def _text(self, name: str) -> str:
+        buffer = ctypes.create_string_buffer(_TEXT_FIELD_BYTES + 1)
+        check(getattr(_lib, name)(self.handle, buffer, _TEXT_FIELD_BYTES), name)
+        return buffer.value.decode("utf-8", errors="replace")
+
+    @property
+    def device_name(self) -> str:
+        return self._text("getDeviceName")
+
+    @property
+    def serial_number(self) -> str:
+        return self._text("getSerialNumber")
+
+    @property
+    def firmware_version(self) -> str:
+        return self._text("getDeviceSoftVersion")
+
+    def run(self, on_ms: int, off_ms: int, cycles: int) -> None:
+        """Sets automatic mode, the times and the count, then starts the sequence."""
+        self.mode = Mode.AUTO
+        self.on_time_ms = on_ms
+        self.off_time_ms = off_ms
+        self.cycles = cycles
+        self.open()
+
+    def wait_until_idle(self, timeout: Optional[float] = None) -> float:
+        """Polls the frequency until it reads 0; returns the seconds waited.
+
+        Raises TimeoutError when timeout seconds pass first.
+        """
+        start = time.monotonic()
+        while self.frequency > 0:
+            waited = time.monotonic() - start
+            if timeout is not None and waited >= timeout:
+                raise TimeoutError(f"still running after {waited:.1f} s")
+            time.sleep(_POLL_SECONDS)
+        return time.monotonic() - start
+
+    def send_debug(self, code: int, data: bytes = b"") -> None:
+        """Factory use: a raw request with command code and up to 56 data bytes."""
+        if not 0 <= code <= 0xFFFF or len(data) > _MAX_DEBUG_BYTES:
+            raise ValueError("code must be 0 to 65535 and data at most 56 bytes")
+        check(_lib.sendDebugData(self.handle, code, len(data), data or None), "sendDebugData")
+
+
+__all__ = ["Shutter", "State", "Mode", "Valve", "Edge", "Level", "IOMode", "list_ports",
+           "KivraError"]
