@@ -1,0 +1,273 @@
+"""The kivra tool: each command's success and failure paths."""
+
+from __future__ import annotations
+
+import fcntl
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import pytest
+
+from conftest import PORT_DIR
+
+MANUAL = Path(__file__).resolve().parents[2] / "docs" / "man" / "kivra.1"
+
+
+def kivra(*args: str, user: list[str] | None = None, timeout: float = 20) -> subprocess.CompletedProcess:
+    return subprocess.run([*(user or []), os.environ["KIVRA_CLI"], *args],
+                          capture_output=True, text=True, timeout=timeout)
+
+
+def ok(*args: str) -> str:
+    out = kivra(*args)
+    assert out.returncode == 0, out.stderr
+    return out.stdout
+
+
+def test_ports(sim) -> None:
+    s = sim()
+    assert s.name in ok("ports").split()
+    assert s.name in json.loads(ok("ports", "--json"))
+    details = {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}
+    assert details[s.name]["link"].startswith("/dev/pts/")
+    assert details[s.name]["path"] == s.link
+    assert f"{s.name} path={s.link} link=/dev/pts/" in ok("ports", "--details")
+
+
+def test_info(sim) -> None:
+    port = sim().name
+    text = ok("info", port)
+    assert re.search(r"^on-time +100 +ms +shutter open time \(20 to 100000 ms\)$", text, re.M)
+    assert re.search(r"^mode +manual +operating mode", text, re.M)
+    assert re.search(r"^firmware +V2\.0\.3", text, re.M)
+    info = json.loads(ok("info", port, "--json"))
+    assert info["device-name"] == "KIVRA-SHUTTER" and info["serial-number"] == "KS20240001"
+    names = [p["name"] for p in info["parameters"]]
+    assert names == ["state", "mode", "on-time", "off-time", "cycles", "valve", "initial-state",
+                     "trigger-in", "trigger-out", "io1", "io2", "light", "light-idle",
+                     "light-timeout"]
+
+
+def test_get_and_set(sim) -> None:
+    port = sim().name
+    assert ok("get", port, "on-time") == "100\n"
+    assert ok("set", port, "mode", "trigger", "valve", "KD2-40", "light", "0",
+              "on-time", "20", "trigger-in", "2", "io1", "output") == ""
+    assert ok("get", port, "mode", "valve", "light", "on-time", "trigger-in", "io1").split() == [
+        "trigger", "KD2-40", "0", "20", "falling", "output"]
+    assert json.loads(ok("get", port, "mode", "light", "frequency", "device-name", "--json")) == {
+        "mode": "trigger", "light": 0, "frequency": 0, "device-name": "KIVRA-SHUTTER"}
+    assert json.loads(ok("--json", "set", port, "cycles", "7")) == {"cycles": 7}
+
+
+# Arguments refused before anything is sent: the silent controller would
+# turn any request into a device failure (status 1).
+USAGE = [
+    (["set", "@", "on-time", "19"], "on-time 19 is out of range: use 20 to 100000 ms"),
+    (["set", "@", "light", "-1"], "light -1 is out of range: use 0 to 100"),
+    (["set", "@", "light-timeout", "481"], "use 0 to 480 min"),
+    (["set", "@", "cycles", "1000001"], "use 1 to 1000000"),
+    (["set", "@", "mode", "fast"], "use manual|single|auto|trigger or 1 to 4"),
+    (["set", "@", "mode", "5"], "out of range"),
+    (["set", "@", "on-time", "1e3"], "not a value of on-time"),
+    (["set", "@", "on-time", "99999999999"], "on-time 99999999999 is out of range"),
+    (["set", "@", "on-time", "999999999999999999999"], "not a value of on-time"),
+    (["set", "@", "colour", "1"], "unknown parameter 'colour'"),
+    (["set", "@", "mode", "auto", "light"], "a value is missing after 'light'"),
+    (["set", "@", "on-time", "50", "off-time", "5"], "off-time 5 is out of range"),
+    (["get", "@", "colour"], "unknown name 'colour'"),
+    (["get", "@"], "missing arguments"),
+    (["shutter", "@", "ajar"], "'ajar' is not open or close"),
+    (["run", "@", "--on", "10"], "on-time 10 is out of range"),
+    (["run", "@", "--cycles", "0"], "cycles 0 is out of range"),
+    (["raw", "@", "70000"], "is not 0 to 65535"),
+    (["raw", "@", "5", "0g"], "is not hex bytes"),
+    (["raw", "@", "5", "00" * 57], "at most 56"),
+    (["info"], "missing arguments"),
+    (["ports", "extra"], "too many arguments"),
+    (["frobnicate"], "unknown command 'frobnicate'"),
+    (["get", "@", "mode", "--bogus"], "Unknown option 'bogus'"),
+]
+
+
+@pytest.mark.parametrize("args,message", USAGE)
+def test_usage_errors(sim, args, message) -> None:
+    port = sim("--silent").name
+    out = kivra(*[port if a == "@" else a for a in args])
+    assert out.returncode == 2
+    assert message in out.stderr
+    assert len(out.stderr.splitlines()) == 1
+
+
+def test_no_arguments_and_help() -> None:
+    assert kivra().returncode == 2
+    text = ok("--help")
+    for command in ("ports", "info", "get", "set", "shutter", "run", "watch", "raw"):
+        assert f"  {command} " in text
+        assert ok(command, "--help").startswith(f"Usage: kivra {command} ")
+
+
+# (simulator options, command, message)
+DEVICE_FAILURES = [
+    (["--silent"], ["get", "@", "on-time"], "get on-time: no answer from the controller within 30 ms (code -2)"),
+    (["--silent"], ["info", "@"], "get state: no answer from the controller within 30 ms (code -2)"),
+    (["--silent"], ["raw", "@", "5"], "no answer from the controller within 28 ms (code -2)"),
+    (["--silent"], ["watch", "@"], "get state: no answer"),
+    (["--silent"], ["run", "@", "--wait"], "set mode auto: no answer"),
+    (["--corrupt", "start"], ["get", "@", "frequency"], "get frequency: reply start word wrong (code -3)"),
+    (["--corrupt", "length"], ["get", "@", "device-name"], "reply length does not match its data (code -4)"),
+    (["--corrupt", "status"], ["set", "@", "light", "5"], "set light 5: the controller refused the value (code -5)"),
+    (["--corrupt", "status"], ["shutter", "@", "open"], "shutter open: the controller refused the request (code -5)"),
+    (["--corrupt", "check"], ["get", "@", "mode"], "get mode: reply check word wrong (code -6)"),
+    ([], ["get", "NO-SUCH-PORT", "mode"], "cannot open NO-SUCH-PORT: port NO-SUCH-PORT is absent"),
+    ([], ["get", "../x", "mode"], "'../x' is not a port name"),
+]
+
+
+@pytest.mark.parametrize("options,args,message", DEVICE_FAILURES)
+def test_device_failures(sim, options, args, message) -> None:
+    port = sim(*options).name
+    out = kivra(*[port if a == "@" else a for a in args])
+    assert out.returncode == 1
+    assert message in out.stderr
+    assert len(out.stderr.splitlines()) == 1
+
+
+def test_status_238_is_success(sim) -> None:
+    port = sim("--status238").name
+    ok("set", port, "on-time", "33")
+    assert ok("get", port, "on-time") == "33\n"
+
+
+def test_in_use_names_the_holder(sim) -> None:
+    port = sim().name
+    holder = subprocess.Popen(
+        [sys.executable, "-c",
+         "import fcntl,os,sys;fd=os.open(sys.argv[1],os.O_RDWR|os.O_NOCTTY);"
+         "fcntl.flock(fd,fcntl.LOCK_EX);print('held',flush=True);sys.stdin.read()",
+         os.path.join(PORT_DIR, port)], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        assert holder.stdout.readline() == "held\n"
+        out = kivra("get", port, "mode")
+        assert out.returncode == 1
+        name = Path(sys.executable).name[:15]
+        assert f"port {port} is in use by process {holder.pid} ({name})" in out.stderr
+    finally:
+        holder.communicate("")
+
+
+def test_no_permission_gives_the_remedy(sim) -> None:
+    port = sim().name
+    tty = os.path.realpath(os.path.join(PORT_DIR, port))
+    user: list[str] = []
+    if os.geteuid() == 0:
+        # Root opens anything: ask as an ordinary user.
+        if not shutil.which("setpriv"):
+            pytest.skip("setpriv missing")
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        os.chmod(PORT_DIR, 0o755)
+    mode = os.stat(tty).st_mode
+    os.chmod(tty, 0o600 if user else 0)
+    try:
+        out = kivra("get", port, "mode", user=user)
+    finally:
+        os.chmod(tty, mode)
+    assert out.returncode == 1
+    assert f"no permission to open {os.path.join(PORT_DIR, port)}" in out.stderr
+    assert "remedy: sudo usermod -aG dialout $USER, then log in again" in out.stderr
+
+
+def test_shutter_and_run(sim) -> None:
+    port = sim().name
+    ok("shutter", port, "open")
+    assert ok("get", port, "state") == "open\n"
+    ok("shutter", port, "close")
+    assert ok("get", port, "state") == "closed\n"
+    started = time.monotonic()
+    result = json.loads(ok("run", port, "--on", "20", "--off", "30", "--cycles", "4", "--wait",
+                           "--json"))
+    assert time.monotonic() - started >= 0.2  # 4 cycles of 50 ms
+    assert result["finished"] and result["cycles"] == 4 and result["on-time"] == 20
+    assert ok("get", port, "mode", "frequency", "off-time") == "auto\n0\n30\n"
+    # Without --wait the run goes on after the tool has returned.
+    ok("run", port, "--cycles", "100")
+    assert ok("get", port, "frequency") == "20\n"  # the 20 ms and 30 ms set above
+
+
+def test_ctrl_c_stops_the_run(sim) -> None:
+    port = sim().name
+    run = subprocess.Popen([os.environ["KIVRA_CLI"], "run", port, "--on", "50", "--off", "50",
+                            "--cycles", "1000", "--wait"], stderr=subprocess.PIPE, text=True)
+    time.sleep(0.5)
+    run.send_signal(signal.SIGINT)
+    _, err = run.communicate(timeout=5)
+    assert run.returncode == 130
+    assert "run stopped, shutter closed" in err
+    assert ok("get", port, "frequency", "state") == "0\nclosed\n"
+
+
+def test_watch_follows_a_triggered_cycle(sim) -> None:
+    s = sim()
+    ok("set", s.name, "mode", "trigger", "on-time", "300", "off-time", "300")
+    watch = subprocess.Popen([os.environ["KIVRA_CLI"], "watch", s.name, "--json"],
+                             stdout=subprocess.PIPE, text=True)
+    first = json.loads(watch.stdout.readline())
+    assert first["state"] == "closed" and first["frequency"] == 0
+    s.process.stdin.write("\n")  # an edge on the trigger input
+    s.process.stdin.flush()
+    running = json.loads(watch.stdout.readline())
+    assert running["state"] == "open" and running["frequency"] == pytest.approx(1000 / 600)
+    watch.send_signal(signal.SIGINT)
+    watch.communicate(timeout=5)
+    assert watch.returncode == 0
+
+
+def test_raw_and_trace(sim) -> None:
+    port = sim().name
+    assert ok("raw", port, "0x0E", "00 00 00 00") == "ok\n"
+    assert json.loads(ok("raw", port, "14", "--json")) == {"code": 14, "sent": 0, "result": 0}
+    out = kivra("--trace", "get", port, "on-time")
+    assert out.stdout == "100\n"
+    assert out.stderr.splitlines()[0] == "-> getShutterOnTime 55 AA 0E 00 04 00 00 00 00 00 5F AA"
+    assert ok("get", port, "on-time", "--trace") == "100\n"
+
+
+def test_manual_agrees_with_help() -> None:
+    manual = MANUAL.read_text()
+    words = set(re.findall(r"--[a-z]+", manual.replace("\\-", "-")))
+    for command in ("ports", "info", "get", "set", "shutter", "run", "watch", "raw"):
+        assert f".B {command}" in manual or f"\\fB{command}\\fR" in manual, command
+        text = ok(command, "--help")
+        usage = text.splitlines()[0].removeprefix("Usage: ")
+        assert usage.replace("-", "\\-") in manual, usage
+        assert set(re.findall(r"--[a-z]+", text)) <= words, command
+
+
+COMPLETION = Path(__file__).resolve().parents[2] / "scripts" / "kivra-completion.bash"
+
+# (words typed so far, the last one being completed; expected candidates)
+COMPLETIONS = [
+    (["s"], "set shutter"),
+    (["set", "P", "mode", ""], "manual single auto trigger"),
+    (["set", "P", "valve", "KD"], "KD08-40 KD2-40"),
+    (["set", "P", "mode", "auto", "light-"], "light-idle light-timeout"),
+    (["get", "P", "f"], "firmware"),
+    (["run", "P", "--c"], "--cycles"),
+    (["ports", "--d"], "--details"),
+    (["shutter", "P", ""], "open close"),
+]
+
+
+@pytest.mark.parametrize("words,expected", COMPLETIONS)
+def test_bash_completion(words, expected) -> None:
+    script = (f"source {COMPLETION}; COMP_WORDS=(kivra {' '.join(repr(w) for w in words)}); "
+              f"COMP_CWORD={len(words)}; _kivra; echo \"${{COMPREPLY[*]}}\"")
+    out = subprocess.run(["bash", "-c", script], capture_output=True, text=True, check=True)
+    assert out.stdout.strip() == expected
