@@ -1,6 +1,5 @@
 #include "trace.h"
 
-#include "pending.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -168,9 +167,9 @@ const char *resultWords(int result)
     }
 }
 
-void traceRequest(int handle, int code, const ExchangeKind &kind, const uint8_t *frame, int size)
+void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size)
 {
-    const int stale = pendingInput(handle);
+    const int stale = port.pendingInput();
     if (stale > 0) {
         std::fprintf(stderr, "-- discarding %d stale byte%s\n", stale, stale == 1 ? "" : "s");
     }

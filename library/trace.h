@@ -5,6 +5,7 @@
 #ifndef KIVRA_TRACE_H
 #define KIVRA_TRACE_H
 
+#include "port.h"
 #include "protocol.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ extern const bool kTraceEnabled;
 
 // Before the request goes out: reports input about to be discarded as stale,
 // then the request frame (size bytes; 0 when the builder refused it).
-void traceRequest(int handle, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
+void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
 
 // After the reply was checked: received is readReply()'s count (-1 for a
 // failed read), result the checkReply() code.
