@@ -126,10 +126,6 @@ void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
     }
 }
 
-} // namespace
-
-const bool kTraceEnabled = traceSwitch();
-
 const char *commandName(int code, const ExchangeKind &kind)
 {
     if (isDebugExchange(kind)) {
@@ -166,6 +162,10 @@ const char *resultWords(int result)
         return "failed";
     }
 }
+
+} // namespace
+
+const bool kTraceEnabled = traceSwitch();
 
 void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size)
 {

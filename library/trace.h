@@ -24,10 +24,6 @@ void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t 
 // failed read), result the checkReply() code.
 void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result);
 
-// Pieces of the trace that are pure functions, for the tests.
-const char *commandName(int code, const ExchangeKind &kind);
-const char *resultWords(int result);
-
 } // namespace kivra
 
 #endif

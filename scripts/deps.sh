@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libudev-dev libgtest-dev
+    python3 python3-pytest python3-setuptools python3-wheel python3-venv
     fonts-droid-fallback
     xvfb xauth
     xdotool imagemagick

@@ -69,7 +69,7 @@ def candidates() -> list[str]:
     if installed:
         found += [os.path.join(installed, f"{_NAME}.{v}") for v in _SOVERSIONS]
         found.append(os.path.join(installed, _NAME))
-    found += [f"{_NAME}.{v}" for v in _SOVERSIONS]
+    found += [f"{_NAME}.{v}" for v in _SOVERSIONS] + [_NAME]
     system = ctypes.util.find_library("KivraLibrary")
     if system:
         found.append(system)
