@@ -3,6 +3,8 @@
 #include "serial.h"
 
 #include "handles.h"
+#include "netports.h"
+#include "neturl.h"
 #include "ports_posix.h"
 
 #include <cerrno>
@@ -131,6 +133,9 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
 
 int openPort(const char *name)
 {
+    if (name && isNetworkName(name)) {
+        return openNetPort(name);
+    }
     const std::string path = resolvePortPath(name ? name : "");
     if (path.empty()) {
         return -1;
@@ -192,6 +197,9 @@ void configureLine(int handle, int baudRate, int byteSize, int stopBits, int par
 
 int writeFrame(int handle, const uint8_t *bytes, int count)
 {
+    if (isNetHandle(handle)) {
+        return netWriteFrame(handle, bytes, count);
+    }
     int fd = -1;
     if (!descriptorOf(handle, &fd)) {
         return 0;
@@ -223,6 +231,9 @@ int writeFrame(int handle, const uint8_t *bytes, int count)
 
 int readReply(int handle, uint8_t *target, int wanted, int attempts)
 {
+    if (isNetHandle(handle)) {
+        return netReadReply(handle, target, wanted, attempts);
+    }
     int fd = -1;
     if (!descriptorOf(handle, &fd) || !target || wanted <= 0 || wanted > kStagingBytes) {
         return -1;
@@ -275,6 +286,10 @@ int probePort(const char *name)
 
 void closePort(int handle)
 {
+    if (isNetHandle(handle)) {
+        closeNetPort(handle);
+        return;
+    }
     intptr_t native = -1;
     if (!removeHandle(handle, &native)) {
         return;
