@@ -4,6 +4,8 @@
 
 #include "asyncop_win.h"
 #include "handles.h"
+#include "netports.h"
+#include "neturl.h"
 #include "portlist.h"
 
 #include <windows.h>
@@ -257,6 +259,9 @@ int openPort(const char *name)
     if (!name || !*name) {
         return -1;
     }
+    if (isNetworkName(name)) {
+        return openNetPort(name);
+    }
     const std::wstring path = devicePath(name);
     if (path.empty()) {
         return -1;
@@ -298,6 +303,9 @@ void configureLine(int handle, int baudRate, int byteSize, int stopBits, int par
 
 int writeFrame(int handle, const uint8_t *bytes, int count)
 {
+    if (isNetHandle(handle)) {
+        return netWriteFrame(handle, bytes, count);
+    }
     HANDLE port;
     if (!lookup(handle, &port)) {
         return 0;
@@ -327,6 +335,9 @@ int writeFrame(int handle, const uint8_t *bytes, int count)
 
 int readReply(int handle, uint8_t *target, int wanted, int attempts)
 {
+    if (isNetHandle(handle)) {
+        return netReadReply(handle, target, wanted, attempts);
+    }
     HANDLE port;
     if (!target || wanted <= 0 || wanted > kStagingBytes || !lookup(handle, &port)) {
         return -1;
@@ -380,6 +391,10 @@ int probePort(const char *name)
 
 void closePort(int handle)
 {
+    if (isNetHandle(handle)) {
+        closeNetPort(handle);
+        return;
+    }
     std::lock_guard<std::mutex> lock(openPathsMutex());
     intptr_t native = 0;
     if (!removeHandle(handle, &native)) {

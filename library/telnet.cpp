@@ -18,6 +18,13 @@ void appendEscaped(std::vector<uint8_t> &out, uint8_t byte)
     }
 }
 
+void appendCommand(std::vector<uint8_t> &out, uint8_t verb, uint8_t option)
+{
+    out.push_back(kIac);
+    out.push_back(verb);
+    out.push_back(option);
+}
+
 } // namespace
 
 TelnetCodec::TelnetCodec()
@@ -42,11 +49,11 @@ std::vector<uint8_t> TelnetCodec::openingRequests()
     for (uint8_t option : {kOptBinary, kOptSuppressGoAhead, kOptComPort}) {
         if (us_[option] == Side::No) {
             us_[option] = Side::WantYes;
-            out.insert(out.end(), {kIac, kWill, option});
+            appendCommand(out, kWill, option);
         }
         if (wantHim(option) && him_[option] == Side::No) {
             him_[option] = Side::WantYes;
-            out.insert(out.end(), {kIac, kDo, option});
+            appendCommand(out, kDo, option);
         }
     }
     return out;
@@ -70,7 +77,8 @@ std::vector<uint8_t> TelnetCodec::comPortRequest(uint8_t command, const uint8_t 
     for (size_t i = 0; i < count; ++i) {
         appendEscaped(out, value[i]);
     }
-    out.insert(out.end(), {kIac, kSe});
+    out.push_back(kIac);
+    out.push_back(kSe);
     return out;
 }
 
@@ -177,14 +185,14 @@ void TelnetCodec::negotiate(uint8_t verb, uint8_t option, std::vector<uint8_t> &
         } else if (side == Side::No) {
             if (wanted) {
                 side = Side::Yes;
-                replies.insert(replies.end(), {kIac, accept, option});
+                appendCommand(replies, accept, option);
             } else {
-                replies.insert(replies.end(), {kIac, refuse, option});
+                appendCommand(replies, refuse, option);
             }
         }
     } else {
         if (side == Side::Yes) {
-            replies.insert(replies.end(), {kIac, refuse, option});
+            appendCommand(replies, refuse, option);
         }
         side = Side::No;
     }

@@ -10,6 +10,7 @@ packages=(
     fonts-droid-fallback
     xvfb xauth
     xdotool imagemagick
+    ser2net
 )
 
 missing=()
