@@ -1,62 +1,117 @@
 #include "handles.h"
 
+#include <climits>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 
 namespace kivra {
 
+struct HandleEntry
+{
+    explicit HandleEntry(std::unique_ptr<Port> p) : port(std::move(p)) {}
+    std::unique_ptr<Port> port;
+    ExchangeState state;
+    // One exchange at a time per port.
+    std::mutex exchange;
+    // Leases taken and not yet released; guarded by the table mutex.
+    int inUse = 0;
+};
+
 namespace {
 
-std::mutex &tableMutex()
+struct Table
 {
-    static std::mutex mutex;
-    return mutex;
-}
+    std::mutex mutex;
+    std::condition_variable released;
+    std::map<int, std::shared_ptr<HandleEntry>> entries;
+    int lastHandle = 0;
+};
 
 // Function-local so the table exists before any caller in a static
 // initialiser of another translation unit needs it.
-std::map<int, intptr_t> &table()
+Table &table()
 {
-    static std::map<int, intptr_t> handles;
-    return handles;
+    static Table instance;
+    return instance;
 }
 
 } // namespace
 
-bool addHandle(int handle, intptr_t native)
+PortLease::PortLease(std::shared_ptr<HandleEntry> entry) : entry_(std::move(entry))
 {
-    if (handle <= 0) {
-        return false;
-    }
-    std::lock_guard<std::mutex> lock(tableMutex());
-    return table().emplace(handle, native).second;
+    entry_->exchange.lock();
 }
 
-bool findHandle(int handle, intptr_t *native)
+PortLease::PortLease(PortLease &&other) noexcept : entry_(std::move(other.entry_)) {}
+
+PortLease::~PortLease()
 {
-    std::lock_guard<std::mutex> lock(tableMutex());
-    const auto it = table().find(handle);
-    if (it == table().end()) {
-        return false;
+    if (!entry_) {
+        return;
     }
-    if (native) {
-        *native = it->second;
+    entry_->exchange.unlock();
+    Table &t = table();
+    {
+        std::lock_guard<std::mutex> lock(t.mutex);
+        --entry_->inUse;
     }
-    return true;
+    t.released.notify_all();
 }
 
-bool removeHandle(int handle, intptr_t *native)
+Port &PortLease::port() const
 {
-    std::lock_guard<std::mutex> lock(tableMutex());
-    const auto it = table().find(handle);
-    if (it == table().end()) {
-        return false;
+    return *entry_->port;
+}
+
+ExchangeState &PortLease::state() const
+{
+    return entry_->state;
+}
+
+int addPort(std::unique_ptr<Port> port)
+{
+    if (!port) {
+        return -1;
     }
-    if (native) {
-        *native = it->second;
+    Table &t = table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    do {
+        t.lastHandle = t.lastHandle == INT_MAX ? 1 : t.lastHandle + 1;
+    } while (t.entries.count(t.lastHandle) != 0);
+    t.entries.emplace(t.lastHandle, std::make_shared<HandleEntry>(std::move(port)));
+    return t.lastHandle;
+}
+
+PortLease leasePort(int handle)
+{
+    std::shared_ptr<HandleEntry> entry;
+    {
+        Table &t = table();
+        std::lock_guard<std::mutex> lock(t.mutex);
+        const auto it = t.entries.find(handle);
+        if (it == t.entries.end()) {
+            return PortLease();
+        }
+        entry = it->second;
+        ++entry->inUse;
     }
-    table().erase(it);
-    return true;
+    // Waits outside the table mutex, so other handles stay free meanwhile.
+    return PortLease(std::move(entry));
+}
+
+std::unique_ptr<Port> removePort(int handle)
+{
+    Table &t = table();
+    std::unique_lock<std::mutex> lock(t.mutex);
+    const auto it = t.entries.find(handle);
+    if (it == t.entries.end()) {
+        return nullptr;
+    }
+    std::shared_ptr<HandleEntry> entry = it->second;
+    t.entries.erase(it);
+    t.released.wait(lock, [&entry] { return entry->inUse == 0; });
+    return std::move(entry->port);
 }
 
 } // namespace kivra

@@ -2,6 +2,8 @@
 
 #include "serial.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,7 +11,7 @@ namespace kivra {
 
 namespace {
 
-// One read attempt waits at most this long, as on a local port.
+// One wait for input lasts at most this long, as on a local port.
 constexpr std::chrono::microseconds kAttemptSlice{1000};
 // A request is at most 64 bytes; a socket that cannot take it within this
 // long belongs to a server that has stopped reading.
@@ -37,20 +39,27 @@ std::vector<uint8_t> expectedAnswer(uint8_t command)
 
 } // namespace
 
-NetPort::NetPort(NetScheme scheme, NetSocket socket) : scheme_(scheme), socket_(socket) {}
+NetPort::NetPort(NetScheme scheme, NetSocket socket, Release release)
+    : scheme_(scheme), socket_(socket), release_(std::move(release))
+{
+}
 
 NetPort::~NetPort()
 {
     lose();
 }
 
-std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time_point deadline)
+std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time_point deadline,
+                                       Release release)
 {
     const NetSocket socket = netConnect(address.host, address.port, deadline);
     if (socket == kNoSocket) {
+        if (release) {
+            release();
+        }
         return nullptr;
     }
-    std::unique_ptr<NetPort> port(new NetPort(address.scheme, socket));
+    std::unique_ptr<NetPort> port(new NetPort(address.scheme, socket, std::move(release)));
     if (address.scheme == NetScheme::Rfc2217 && !port->negotiate(deadline)) {
         return nullptr;
     }
@@ -59,16 +68,13 @@ std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time
 
 bool NetPort::negotiate(NetClock::time_point deadline)
 {
-    std::vector<uint8_t> ignored;
-    bool any = false;
     // Binary mode must be settled before any data goes out: until then a CR
     // would travel as CR NUL, and the NUL would reach the line.
     if (!sendAll(codec_.openingRequests(), deadline)) {
         return false;
     }
     while (!codec_.negotiationSettled()) {
-        if (!netWaitReadable(socket_, deadline, deadline - NetClock::now()) ||
-            !receive(kReceiveChunk, ignored, &any)) {
+        if (!receiveBy(deadline)) {
             return false;
         }
     }
@@ -85,8 +91,7 @@ bool NetPort::negotiate(NetClock::time_point deadline)
     // a pseudo-terminal do not give them.
     for (uint8_t command : kLineSettingAnswers) {
         while (!codec_.answered(command)) {
-            if (!netWaitReadable(socket_, deadline, deadline - NetClock::now()) ||
-                !receive(kReceiveChunk, ignored, &any)) {
+            if (!receiveBy(deadline)) {
                 return false;
             }
         }
@@ -95,6 +100,15 @@ bool NetPort::negotiate(NetClock::time_point deadline)
         }
     }
     return true;
+}
+
+bool NetPort::receiveBy(NetClock::time_point deadline)
+{
+    // Data before the line is set is no reply of ours.
+    std::vector<uint8_t> ignored;
+    bool any = false;
+    return netWaitReadable(socket_, deadline, deadline - NetClock::now()) &&
+           receive(kReceiveChunk, ignored, &any);
 }
 
 bool NetPort::sendAll(const std::vector<uint8_t> &bytes, NetClock::time_point until)
@@ -160,7 +174,9 @@ void NetPort::discardInput()
     }
 }
 
-int NetPort::write(const uint8_t *bytes, int count)
+void NetPort::configureLine(int, int, int, int) {}
+
+int NetPort::write(const uint8_t *bytes, int count, Clock::time_point until)
 {
     if (lost() || !bytes || count <= 0) {
         return 0;
@@ -171,18 +187,17 @@ int NetPort::write(const uint8_t *bytes, int count)
     } else {
         out.assign(bytes, bytes + count);
     }
-    return sendAll(out, NetClock::now() + kSendPatience) ? count : 0;
+    return sendAll(out, std::max(until, NetClock::now() + kSendPatience)) ? count : 0;
 }
 
-int NetPort::read(uint8_t *target, int wanted, int attempts)
+int NetPort::read(uint8_t *target, int wanted, Clock::time_point until)
 {
     if (lost() || !target || wanted <= 0 || wanted > kStagingBytes) {
         return -1;
     }
     std::vector<uint8_t> data;
     data.swap(pending_);
-    // The budget is that of a local port: input ends a slice's wait at once.
-    const auto until = NetClock::now() + attempts * kAttemptSlice;
+    // Input ends a slice's wait at once, as on a local port.
     while (static_cast<int>(data.size()) < wanted) {
         bool any = false;
         // A raw socket is asked for no more than is missing, so surplus bytes
@@ -213,6 +228,11 @@ void NetPort::lose()
 {
     netClose(socket_);
     socket_ = kNoSocket;
+    if (release_) {
+        Release release;
+        release.swap(release_);
+        release();
+    }
 }
 
 } // namespace kivra

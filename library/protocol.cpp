@@ -1,7 +1,7 @@
 #include "protocol.h"
 
 #include "debuglog.h"
-#include "serial.h"
+#include "handles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +14,8 @@ namespace {
 constexpr int kByteBits = 8;
 constexpr uint32_t kByteMask = 0xFF;
 constexpr int kLogLineBytes = 32;
+// A frame fits the driver's queue at once; this only bounds a stalled line.
+constexpr std::chrono::milliseconds kWritePatience{100};
 
 void putValue(uint8_t *bytes, int32_t value)
 {
@@ -61,11 +63,20 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     if (size < 0) {
         return kErrArgument;
     }
-    // Even when the builder refused (size 0), the purge in writeFrame still
-    // runs and the reply is awaited, so a missing pointer costs what a
-    // silent controller costs instead of passing for a quick failure.
-    writeFrame(handle, request, size);
-    const int received = readReply(handle, reply, kind.wanted, kind.attempts);
+    PortLease lease = leasePort(handle);
+    if (!lease) {
+        return checkReply(reply, -1);
+    }
+    Port &port = lease.port();
+    // Stale input goes first, so a late reply from the last exchange cannot
+    // be taken for this one. Even when the builder refused (size 0) the
+    // reply is awaited, so a missing pointer costs what a silent controller
+    // costs instead of passing for a quick failure.
+    port.discardInput();
+    if (size > 0) {
+        port.write(request, size, Clock::now() + kWritePatience);
+    }
+    const int received = port.read(reply, kind.wanted, Clock::now() + kind.attempts * kAttemptTime);
     return checkReply(reply, received);
 }
 

@@ -6,6 +6,7 @@
 
 #include "frame.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace kivra {
@@ -68,6 +69,8 @@ constexpr int kValueReplyBytes = replyFrameBytes(kValueBytes); // 14
 constexpr int kTextReplyBytes = replyFrameBytes(kTextBytes);   // 42
 constexpr int kDebugReplyBytes = kReplyBufferBytes;            // 64
 
+// Each read attempt is a 1 ms slice of the reply budget.
+constexpr std::chrono::milliseconds kAttemptTime{1};
 constexpr int kStandardAttempts = 30;
 constexpr int kDebugAttempts = 28;
 constexpr int kShortAttempts = 14;

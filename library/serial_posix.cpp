@@ -1,5 +1,5 @@
-// Serial transport on POSIX terminal devices. The handle given to callers is
-// the file descriptor; it is honoured only while it is in the handle table.
+// Serial transport on POSIX terminal devices: each open handle's port holds
+// the terminal's file descriptor, which callers never see.
 #include "serial.h"
 
 #include "handles.h"
@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -21,12 +22,8 @@ namespace kivra {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // One read attempt waits at most this long for input.
 constexpr std::chrono::microseconds kAttemptSlice{1000};
-// A frame fits the driver's queue at once; this only bounds a stalled line.
-constexpr std::chrono::milliseconds kWritePatience{100};
 // Ports are kept off descriptors 0 to 2, so a handle never names a standard
 // stream and openSerial never returns 0.
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
@@ -58,16 +55,6 @@ IoFailure lastIoFailure()
     default:
         return IoFailure::Fatal;
     }
-}
-
-bool descriptorOf(int handle, int *fd)
-{
-    intptr_t native = -1;
-    if (!findHandle(handle, &native)) {
-        return false;
-    }
-    *fd = static_cast<int>(native);
-    return true;
 }
 
 int moveAboveStandardStreams(int fd)
@@ -129,6 +116,125 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
     return ppoll(&entry, 1, &timeout, nullptr) > 0 ? entry.revents : 0;
 }
 
+// A terminal device, by its descriptor.
+class TtyPort final : public Port
+{
+public:
+    explicit TtyPort(int fd) : fd_(fd) {}
+    ~TtyPort() override;
+    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override;
+    void discardInput() override { tcflush(fd_, TCIFLUSH); }
+    int write(const uint8_t *bytes, int count, Clock::time_point until) override;
+    int read(uint8_t *target, int wanted, Clock::time_point until) override;
+
+private:
+    const int fd_;
+};
+
+TtyPort::~TtyPort()
+{
+    // Exclusivity outlives the descriptor when another holds the tty open
+    // (a simulator keeping its slave side), so lift it explicitly. Dropping
+    // unsent output keeps close from waiting on a stalled transmitter.
+    ioctl(fd_, TIOCNXCL);
+    tcflush(fd_, TCIOFLUSH);
+    ::close(fd_);
+}
+
+void TtyPort::configureLine(int baudRate, int byteSize, int stopBits, int parity)
+{
+    termios settings{};
+    if (tcgetattr(fd_, &settings) != 0) {
+        return;
+    }
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+    // A three-wire link has no carrier: without CLOCAL reads could stall.
+    settings.c_cflag |= sizeFlag(byteSize) | CLOCAL | CREAD;
+    // POSIX has no one and a half stop bits; that code gets two as well.
+    if (stopBits != kOneStopBit) {
+        settings.c_cflag |= CSTOPB;
+    }
+    if (parity == kParityOdd) {
+        settings.c_cflag |= PARENB | PARODD;
+    } else if (parity == kParityEven) {
+        settings.c_cflag |= PARENB;
+    }
+    // VMIN 1, not 0: with VMIN and VTIME both 0 an empty read returns 0,
+    // which could not be told from a hung-up line. With VMIN 1 and
+    // O_NONBLOCK an empty read fails with EAGAIN and 0 means end of file.
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, speedFor(baudRate));
+    cfsetospeed(&settings, speedFor(baudRate));
+    tcsetattr(fd_, TCSANOW, &settings);
+}
+
+int TtyPort::write(const uint8_t *bytes, int count, Clock::time_point until)
+{
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        const IoFailure failure = n < 0 ? lastIoFailure() : IoFailure::WouldBlock;
+        if (failure == IoFailure::Fatal) {
+            break;
+        }
+        if (failure == IoFailure::WouldBlock &&
+            waitFor(fd_, POLLOUT, until, until - Clock::now()) == 0) {
+            break;
+        }
+    }
+    if (written < count) {
+        // The line is stalled: a request left half in the queue would reach
+        // the controller glued to the next one.
+        tcflush(fd_, TCOFLUSH);
+    }
+    return written;
+}
+
+int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
+{
+    if (!target || wanted <= 0 || wanted > kStagingBytes) {
+        return -1;
+    }
+    uint8_t staging[kStagingBytes] = {};
+    int received = 0;
+    // Input ends a slice's wait at once without using up the time faster, so
+    // a reply trickling in byte by byte gets as long as a silent controller.
+    while (received < wanted) {
+        const ssize_t n = ::read(fd_, staging + received, static_cast<size_t>(wanted - received));
+        if (n > 0) {
+            received += static_cast<int>(n);
+            continue;
+        }
+        // End of file: the device hung up (an unplugged adapter, a closed
+        // pseudo-terminal master).
+        if (n == 0) {
+            return -1;
+        }
+        const IoFailure failure = lastIoFailure();
+        if (failure == IoFailure::Fatal) {
+            return -1;
+        }
+        if (failure == IoFailure::Interrupted) {
+            continue;
+        }
+        if (Clock::now() >= until) {
+            break;
+        }
+        const short revents = waitFor(fd_, POLLIN, until, kAttemptSlice);
+        if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
+            return -1;
+        }
+    }
+    std::memcpy(target, staging, static_cast<size_t>(wanted));
+    return received;
+}
+
 } // namespace
 
 int openPort(const char *name)
@@ -155,123 +261,11 @@ int openPort(const char *name)
         ::close(fd);
         return -1;
     }
-    // The system just handed out this number, so an entry still holding it
-    // is stale (its descriptor was closed behind the library's back).
-    removeHandle(fd, nullptr);
-    addHandle(fd, fd);
     ioctl(fd, TIOCEXCL);
-    configureLine(fd, kBaudRate, kDataBits, kStopBits, kParityNone);
+    auto port = std::make_unique<TtyPort>(fd);
+    port->configureLine(kBaudRate, kDataBits, kStopBits, kParityNone);
     tcflush(fd, TCIOFLUSH);
-    return fd;
-}
-
-void configureLine(int handle, int baudRate, int byteSize, int stopBits, int parity)
-{
-    int fd = -1;
-    termios settings{};
-    if (!descriptorOf(handle, &fd) || tcgetattr(fd, &settings) != 0) {
-        return;
-    }
-    cfmakeraw(&settings);
-    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
-    // A three-wire link has no carrier: without CLOCAL reads could stall.
-    settings.c_cflag |= sizeFlag(byteSize) | CLOCAL | CREAD;
-    // POSIX has no one and a half stop bits; that code gets two as well.
-    if (stopBits != kOneStopBit) {
-        settings.c_cflag |= CSTOPB;
-    }
-    if (parity == kParityOdd) {
-        settings.c_cflag |= PARENB | PARODD;
-    } else if (parity == kParityEven) {
-        settings.c_cflag |= PARENB;
-    }
-    // VMIN 1, not 0: with VMIN and VTIME both 0 an empty read returns 0,
-    // which could not be told from a hung-up line. With VMIN 1 and
-    // O_NONBLOCK an empty read fails with EAGAIN and 0 means end of file.
-    settings.c_cc[VMIN] = 1;
-    settings.c_cc[VTIME] = 0;
-    cfsetispeed(&settings, speedFor(baudRate));
-    cfsetospeed(&settings, speedFor(baudRate));
-    tcsetattr(fd, TCSANOW, &settings);
-}
-
-int writeFrame(int handle, const uint8_t *bytes, int count)
-{
-    if (isNetHandle(handle)) {
-        return netWriteFrame(handle, bytes, count);
-    }
-    int fd = -1;
-    if (!descriptorOf(handle, &fd)) {
-        return 0;
-    }
-    // Flush stale input so a late reply from the last exchange cannot be
-    // taken for this one.
-    tcflush(fd, TCIFLUSH);
-    if (!bytes || count <= 0) {
-        return 0;
-    }
-    const auto until = Clock::now() + kWritePatience;
-    int written = 0;
-    while (written < count) {
-        const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(count - written));
-        if (n > 0) {
-            written += static_cast<int>(n);
-            continue;
-        }
-        const IoFailure failure = n < 0 ? lastIoFailure() : IoFailure::WouldBlock;
-        if (failure == IoFailure::Fatal) {
-            break;
-        }
-        if (failure == IoFailure::WouldBlock && waitFor(fd, POLLOUT, until, kWritePatience) == 0) {
-            break;
-        }
-    }
-    return written;
-}
-
-int readReply(int handle, uint8_t *target, int wanted, int attempts)
-{
-    if (isNetHandle(handle)) {
-        return netReadReply(handle, target, wanted, attempts);
-    }
-    int fd = -1;
-    if (!descriptorOf(handle, &fd) || !target || wanted <= 0 || wanted > kStagingBytes) {
-        return -1;
-    }
-    uint8_t staging[kStagingBytes] = {};
-    int received = 0;
-    // The budget is `attempts` slices of 1 ms. Input ends a slice's wait at
-    // once without using up the budget faster, so a reply trickling in byte
-    // by byte gets as long as a silent controller does.
-    const auto until = Clock::now() + attempts * kAttemptSlice;
-    while (received < wanted) {
-        const ssize_t n = ::read(fd, staging + received, static_cast<size_t>(wanted - received));
-        if (n > 0) {
-            received += static_cast<int>(n);
-            continue;
-        }
-        // End of file: the device hung up (an unplugged adapter, a closed
-        // pseudo-terminal master).
-        if (n == 0) {
-            return -1;
-        }
-        const IoFailure failure = lastIoFailure();
-        if (failure == IoFailure::Fatal) {
-            return -1;
-        }
-        if (failure == IoFailure::Interrupted) {
-            continue;
-        }
-        if (Clock::now() >= until) {
-            break;
-        }
-        const short revents = waitFor(fd, POLLIN, until, kAttemptSlice);
-        if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
-            return -1;
-        }
-    }
-    std::memcpy(target, staging, static_cast<size_t>(wanted));
-    return received;
+    return addPort(std::move(port));
 }
 
 int probePort(const char *name)
@@ -286,21 +280,8 @@ int probePort(const char *name)
 
 void closePort(int handle)
 {
-    if (isNetHandle(handle)) {
-        closeNetPort(handle);
-        return;
-    }
-    intptr_t native = -1;
-    if (!removeHandle(handle, &native)) {
-        return;
-    }
-    const int fd = static_cast<int>(native);
-    // Exclusivity outlives the descriptor when another holds the tty open
-    // (a simulator keeping its slave side), so lift it explicitly. Dropping
-    // unsent output keeps close from waiting on a stalled transmitter.
-    ioctl(fd, TIOCNXCL);
-    tcflush(fd, TCIOFLUSH);
-    ::close(fd);
+    // The port closes as it is destroyed, after the last exchange on it.
+    removePort(handle);
 }
 
 } // namespace kivra

@@ -11,9 +11,9 @@
 #include <windows.h>
 
 #include <chrono>
-#include <climits>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,8 +21,6 @@
 namespace kivra {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 static_assert(kStopBits == TWOSTOPBITS && kParityNone == NOPARITY,
               "the line settings are passed on as DCB codes");
@@ -33,10 +31,7 @@ constexpr DWORD kWriteConstantMs = 500;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kPauseMs = 1;
-constexpr std::chrono::microseconds kAttemptSlice{1000};
-// A request is at most 64 bytes, about 6 ms on the line; a write still pending
-// after this long is stuck (flow control held, adapter gone) and is cancelled.
-constexpr DWORD kWriteWaitMs = 100;
+constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
 constexpr const char *kDevicePrefix = "\\\\.\\";
 constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
@@ -68,31 +63,6 @@ bool pathOpen(const std::wstring &key)
         }
     }
     return false;
-}
-
-// Handles given to callers are small positive integers, not the HANDLE's
-// bits: a 64-bit HANDLE does not fit the 32-bit interface, and a counter
-// makes a stale handle unlikely to name a port opened later.
-int nextHandle()
-{
-    static int counter = 0;
-    counter = counter == INT_MAX ? 1 : counter + 1;
-    return counter;
-}
-
-HANDLE nativeOf(intptr_t native)
-{
-    return reinterpret_cast<HANDLE>(native);
-}
-
-bool lookup(int handle, HANDLE *port)
-{
-    intptr_t native = 0;
-    if (!findHandle(handle, &native)) {
-        return false;
-    }
-    *port = nativeOf(native);
-    return true;
 }
 
 // "COM10" becomes \\.\COM10 (names above COM9 open only this way); a name that
@@ -252,6 +222,96 @@ bool registryPortNames(std::vector<std::string> *names)
     return true;
 }
 
+// A COM port, by its HANDLE. Handles given to callers come from the handle
+// table's counter, not the HANDLE's bits: a 64-bit HANDLE does not fit the
+// 32-bit interface.
+class ComPort final : public Port
+{
+public:
+    explicit ComPort(HANDLE port) : port_(port) {}
+    ~ComPort() override { CloseHandle(port_); }
+    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override
+    {
+        applyLine(port_, baudRate, byteSize, stopBits, parity);
+    }
+    void discardInput() override { PurgeComm(port_, kPurgeInput); }
+    int write(const uint8_t *bytes, int count, Clock::time_point until) override;
+    int read(uint8_t *target, int wanted, Clock::time_point until) override;
+
+private:
+    const HANDLE port_;
+};
+
+// Whole milliseconds from now until then, rounded up, none once it passed.
+DWORD msUntil(Clock::time_point until)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
+
+int ComPort::write(const uint8_t *bytes, int count, Clock::time_point until)
+{
+    AsyncOp write(port_);
+    if (!write.valid()) {
+        return 0;
+    }
+    DWORD written = 0;
+    if (!write.started(WriteFile(port_, bytes, static_cast<DWORD>(count), nullptr, write.start()),
+                       &written)) {
+        return 0;
+    }
+    // The caller's buffer must outlive the write, so wait for it (the reply
+    // cannot come before the request has gone out anyway). A write still
+    // pending at the deadline is stuck (flow control held, adapter gone): it
+    // is cancelled and what it left unsent is dropped.
+    if (write.pending() && write.wait(msUntil(until), &written) == AsyncOp::State::Pending) {
+        written = write.finish();
+        PurgeComm(port_, kPurgeOutput);
+    }
+    return static_cast<int>(written);
+}
+
+int ComPort::read(uint8_t *target, int wanted, Clock::time_point until)
+{
+    if (!target || wanted <= 0 || wanted > kStagingBytes) {
+        return -1;
+    }
+    // Declared before the operations that write into them, so they outlive
+    // any cancellation done by the operations' destructors.
+    uint8_t staging[kStagingBytes] = {};
+    DWORD eventMask = 0;
+    AsyncOp read(port_);
+    AsyncOp input(port_);
+    if (!read.valid() || !input.valid()) {
+        return -1;
+    }
+
+    // Input ends a 1 ms pause at once without using up the time faster, and
+    // a wait that the system's timer stretches past 1 ms does not stretch
+    // the deadline.
+    int received = 0;
+    for (;;) {
+        if (!collect(port_, read, staging, wanted, &received)) {
+            return -1;
+        }
+        if (received >= wanted || Clock::now() >= until) {
+            break;
+        }
+        if (read.pending()) {
+            WaitForSingleObject(read.event(), kPauseMs);
+        } else {
+            awaitInput(port_, input, &eventMask);
+        }
+    }
+    // Bytes that completed the outstanding read as it was cancelled are in
+    // staging already and count.
+    received += static_cast<int>(read.finish());
+    input.finish();
+
+    std::memcpy(target, staging, static_cast<size_t>(wanted));
+    return received;
+}
+
 } // namespace
 
 int openPort(const char *name)
@@ -259,7 +319,7 @@ int openPort(const char *name)
     if (!name || !*name) {
         return -1;
     }
-    if (isNetworkName(name)) {
+    if (name && isNetworkName(name)) {
         return openNetPort(name);
     }
     const std::wstring path = devicePath(name);
@@ -284,99 +344,9 @@ int openPort(const char *name)
         return -1;
     }
     applySettings(port);
-
-    int handle = nextHandle();
-    while (!addHandle(handle, reinterpret_cast<intptr_t>(port))) {
-        handle = nextHandle();
-    }
+    const int handle = addPort(std::make_unique<ComPort>(port));
     openPaths()[handle] = key;
     return handle;
-}
-
-void configureLine(int handle, int baudRate, int byteSize, int stopBits, int parity)
-{
-    HANDLE port;
-    if (lookup(handle, &port)) {
-        applyLine(port, baudRate, byteSize, stopBits, parity);
-    }
-}
-
-int writeFrame(int handle, const uint8_t *bytes, int count)
-{
-    if (isNetHandle(handle)) {
-        return netWriteFrame(handle, bytes, count);
-    }
-    HANDLE port;
-    if (!lookup(handle, &port)) {
-        return 0;
-    }
-    // Drop input nobody read, so a late reply to an earlier request cannot be
-    // taken for the answer to this one.
-    PurgeComm(port, kPurgeInput);
-    if (!bytes || count <= 0) {
-        return 0;
-    }
-    AsyncOp write(port);
-    if (!write.valid()) {
-        return 0;
-    }
-    DWORD written = 0;
-    if (!write.started(WriteFile(port, bytes, static_cast<DWORD>(count), nullptr, write.start()),
-                       &written)) {
-        return 0;
-    }
-    // The caller's buffer must outlive the write, so wait for it (the reply
-    // cannot come before the request has gone out anyway).
-    if (write.pending() && write.wait(kWriteWaitMs, &written) == AsyncOp::State::Pending) {
-        written = write.finish();
-    }
-    return static_cast<int>(written);
-}
-
-int readReply(int handle, uint8_t *target, int wanted, int attempts)
-{
-    if (isNetHandle(handle)) {
-        return netReadReply(handle, target, wanted, attempts);
-    }
-    HANDLE port;
-    if (!target || wanted <= 0 || wanted > kStagingBytes || !lookup(handle, &port)) {
-        return -1;
-    }
-    // Declared before the operations that write into them, so they outlive
-    // any cancellation done by the operations' destructors.
-    uint8_t staging[kStagingBytes] = {};
-    DWORD eventMask = 0;
-    AsyncOp read(port);
-    AsyncOp input(port);
-    if (!read.valid() || !input.valid()) {
-        return -1;
-    }
-
-    // The budget is `attempts` slices of 1 ms. Input ends a slice's wait at
-    // once without using up the budget faster, and a wait that the system's
-    // timer stretches past 1 ms does not stretch the budget.
-    const auto until = Clock::now() + attempts * kAttemptSlice;
-    int received = 0;
-    for (;;) {
-        if (!collect(port, read, staging, wanted, &received)) {
-            return -1;
-        }
-        if (received >= wanted || Clock::now() >= until) {
-            break;
-        }
-        if (read.pending()) {
-            WaitForSingleObject(read.event(), kPauseMs);
-        } else {
-            awaitInput(port, input, &eventMask);
-        }
-    }
-    // Bytes that completed the outstanding read as it was cancelled are in
-    // staging already and count.
-    received += static_cast<int>(read.finish());
-    input.finish();
-
-    std::memcpy(target, staging, static_cast<size_t>(wanted));
-    return received;
 }
 
 int probePort(const char *name)
@@ -391,17 +361,12 @@ int probePort(const char *name)
 
 void closePort(int handle)
 {
-    if (isNetHandle(handle)) {
-        closeNetPort(handle);
-        return;
-    }
     std::lock_guard<std::mutex> lock(openPathsMutex());
-    intptr_t native = 0;
-    if (!removeHandle(handle, &native)) {
-        return;
+    // Waits for the exchange in progress on the handle; the port closes as
+    // it is destroyed.
+    if (removePort(handle)) {
+        openPaths().erase(handle);
     }
-    CloseHandle(nativeOf(native));
-    openPaths().erase(handle);
 }
 
 int enumeratePorts(char *buffer, int size)

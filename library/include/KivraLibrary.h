@@ -5,6 +5,8 @@
  * line and blocks until the reply is complete or the attempt budget has run
  * out. The library keeps no state between calls except the table of handles it
  * has opened; the caller owns each handle from openSerial() to closeSerial().
+ * Handles are never reused within a process: a closed handle fails with -2
+ * and never reaches a port opened after it.
  *
  * Results: 0 or more is success (a getter returns the value), a negative value
  * is a failure code:
@@ -16,7 +18,10 @@
  *   -6  reply check word wrong
  *   -10 good reply without usable data
  *
- * Calls must not overlap: call the library from one thread at a time.
+ * Threads: calls on different handles may run on different threads at the
+ * same time. Calls on one handle run one after the other (a second waits for
+ * the first), and closeSerial() waits for the exchange in progress on that
+ * handle before it closes the port.
  */
 #ifndef KIVRA_LIBRARY_H
 #define KIVRA_LIBRARY_H

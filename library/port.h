@@ -1,0 +1,47 @@
+// An open port as the exchange code sees it: a byte stream in each direction
+// with a deadline on every wait. Each kind of port (a terminal device, a COM
+// port, a network connection) implements it in its own file; the handle table
+// holds one per open handle. Ports know nothing of frames.
+#ifndef KIVRA_PORT_H
+#define KIVRA_PORT_H
+
+#include <chrono>
+#include <cstdint>
+
+namespace kivra {
+
+using Clock = std::chrono::steady_clock;
+
+// Largest wanted count Port::read() accepts.
+constexpr int kStagingBytes = 256;
+
+class Port
+{
+public:
+    Port() = default;
+    Port(const Port &) = delete;
+    Port &operator=(const Port &) = delete;
+    // Closes the port, dropping output not yet sent.
+    virtual ~Port() = default;
+
+    // Applies line settings; a port without a line ignores them.
+    virtual void configureLine(int baudRate, int byteSize, int stopBits, int parity) = 0;
+
+    // Drops input that has arrived and has not been read.
+    virtual void discardInput() = 0;
+
+    // Sends count bytes, waiting for room no later than until; what is still
+    // unsent then is dropped. Returns the bytes sent.
+    virtual int write(const uint8_t *bytes, int count, Clock::time_point until) = 0;
+
+    // Collects up to wanted bytes (at most kStagingBytes) into target,
+    // pausing at most 1 ms at a time while nothing arrives, until wanted
+    // bytes have come or until has passed. Returns the count received
+    // (target's first wanted bytes are then written, zero-padded), or -1 when
+    // the port failed or hung up (target untouched).
+    virtual int read(uint8_t *target, int wanted, Clock::time_point until) = 0;
+};
+
+} // namespace kivra
+
+#endif
