@@ -3,6 +3,8 @@
 #include "serial.h"
 
 #include "handles.h"
+#include "netports.h"
+#include "neturl.h"
 #include "ports_posix.h"
 
 #include <cerrno>
@@ -243,6 +245,9 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 int openPort(const char *name)
 {
+    if (name && isNetworkName(name)) {
+        return openNetPort(name);
+    }
     const std::string path = resolvePortPath(name ? name : "");
     if (path.empty()) {
         return -1;

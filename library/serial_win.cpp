@@ -4,6 +4,8 @@
 
 #include "asyncop_win.h"
 #include "handles.h"
+#include "netports.h"
+#include "neturl.h"
 #include "portlist.h"
 
 #include <windows.h>
@@ -323,6 +325,9 @@ int openPort(const char *name)
 {
     if (!name || !*name) {
         return -1;
+    }
+    if (name && isNetworkName(name)) {
+        return openNetPort(name);
     }
     const std::wstring path = devicePath(name);
     if (path.empty()) {

@@ -11,6 +11,7 @@ packages=(
     fonts-droid-fallback
     xvfb xauth
     xdotool imagemagick
+    ser2net
 )
 
 missing=()

@@ -239,6 +239,9 @@ TEST(Ports, SimulatedPortIsListed)
 {
     SimPort sim;
     ASSERT_TRUE(sim.isRunning());
+    if (sim.name().find("://") != std::string::npos) {
+        GTEST_SKIP() << "a URL is listed only through an entry of the port directory";
+    }
     std::vector<char> buffer(4096);
     ASSERT_GT(listPorts(buffer.data(), static_cast<int>(buffer.size())), 0);
     const std::string list = "," + std::string(buffer.data()) + ",";

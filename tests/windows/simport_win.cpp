@@ -9,12 +9,16 @@
 //   KIVRA_WINSIM_PROGRAM   host path of kivra-sim
 //   KIVRA_WINSIM_DIR       host directory of the port links
 //   KIVRA_WINSIM_PORTS     "FIRST-LAST": COMn is mapped to DIR/WSIMn
+//
+// Built with KIVRA_SIMPORT_NET ("socket" or "rfc2217"), each simulator is
+// served by a ser2net on the host instead, and the port's name is its URL.
 #include "simport.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -185,11 +189,20 @@ SimPort::SimPort(const SimOptions &options) : d(new Impl)
     const std::string failed = d->marker(".failed");
     DeleteFileA(ready.c_str());
     DeleteFileA(failed.c_str());
+#ifdef KIVRA_SIMPORT_NET
+    std::vector<std::string> args = {
+        hostToDos(d->launcher), "start-net", KIVRA_SIMPORT_NET, program, d->dir, d->link};
+#else
     std::vector<std::string> args = {hostToDos(d->launcher), "start", program, d->dir, d->link};
+#endif
     for (const std::string &arg : faultArguments(options)) {
         args.push_back(arg);
     }
     d->running = runHost(args) && waitFor({ready, failed}, true, kStartWaitMs) && exists(ready);
+#ifdef KIVRA_SIMPORT_NET
+    std::ifstream url(d->marker(".url"));
+    d->running = d->running && std::getline(url, d->name) && !d->name.empty();
+#endif
     if (!d->running) {
         std::fprintf(stderr, "SimPort: %s did not start (see %s/%s.log)\n", d->link.c_str(),
                      d->dir.c_str(), d->link.c_str());

@@ -1,0 +1,72 @@
+// A serial port reached over the network: the far end of a socket:// or
+// rfc2217:// name, as a Port of the handle table, over a TCP socket with the
+// telnet codec between for rfc2217.
+//
+// A connection that is lost (closed or reset by the server) stays lost: every
+// later call fails at once, as on a closed port, and the server is no longer
+// held by this process.
+#ifndef KIVRA_NETPORT_H
+#define KIVRA_NETPORT_H
+
+#include "netsocket.h"
+#include "neturl.h"
+#include "port.h"
+#include "telnet.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kivra {
+
+// Longest time an open of a network port may take: resolving, connecting and,
+// for rfc2217, the negotiation and the line settings' answers.
+constexpr std::chrono::milliseconds kNetOpenBudget{1500};
+
+class NetPort : public Port
+{
+public:
+    // Called once when the port stops holding its server: on loss or close.
+    using Release = std::function<void()>;
+
+    // Connects and makes the line ready by the deadline; nullptr on failure
+    // (release is then called before returning).
+    static std::unique_ptr<NetPort> open(const NetAddress &address, NetClock::time_point deadline,
+                                         Release release);
+    ~NetPort() override;
+
+    // The server's line is set at open; nothing to do here.
+    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override;
+    // Drops whatever has arrived and not been read; for rfc2217 also asks
+    // the server to drop what it holds from the serial line.
+    void discardInput() override;
+    int write(const uint8_t *bytes, int count, Clock::time_point until) override;
+    // Returns -1 when the connection is lost.
+    int read(uint8_t *target, int wanted, Clock::time_point until) override;
+
+    bool lost() const { return socket_ == kNoSocket; }
+
+private:
+    NetPort(NetScheme scheme, NetSocket socket, Release release);
+    bool negotiate(NetClock::time_point deadline);
+    // Waits for input by the deadline and takes it in; false on time-out
+    // or loss.
+    bool receiveBy(NetClock::time_point deadline);
+    // Sends all of bytes by until; a stalled or failed send loses the
+    // connection, since a request cut short would garble the stream.
+    bool sendAll(const std::vector<uint8_t> &bytes, NetClock::time_point until);
+    // Receives what is there into data (decoded for rfc2217). False when the
+    // connection is lost; *any tells whether bytes came.
+    bool receive(int limit, std::vector<uint8_t> &data, bool *any);
+    void lose();
+
+    NetScheme scheme_;
+    NetSocket socket_;
+    Release release_;
+    TelnetCodec codec_;
+    std::vector<uint8_t> pending_; // decoded data beyond the last wanted count
+};
+
+} // namespace kivra
+
+#endif

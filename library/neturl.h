@@ -1,0 +1,41 @@
+// Network port names: socket://HOST:PORT (raw TCP to a serial server already
+// set to the line settings) and rfc2217://HOST:PORT (telnet with the serial
+// port control option). An IPv6 literal is written in brackets:
+// rfc2217://[::1]:4001. Pure functions over strings.
+#ifndef KIVRA_NETURL_H
+#define KIVRA_NETURL_H
+
+#include <cstdint>
+#include <string>
+
+namespace kivra {
+
+enum class NetScheme
+{
+    RawSocket,
+    Rfc2217
+};
+
+struct NetAddress
+{
+    NetScheme scheme = NetScheme::RawSocket;
+    std::string host; // without brackets
+    uint16_t port = 0;
+};
+
+// True when name starts with one of the network schemes, whether or not the
+// rest is well formed: such a name is never looked up as a device.
+bool isNetworkName(const std::string &name);
+
+// Parses a network port name. False for anything that is not exactly
+// scheme://host:port with a port of 1 to 65535 and a host of printable
+// characters without spaces, slashes or (outside brackets) colons.
+bool parseNetAddress(const std::string &name, NetAddress *address);
+
+// One spelling per server, for telling whether this process holds it already:
+// the scheme, the host in lower case and the port.
+std::string netAddressKey(const NetAddress &address);
+
+} // namespace kivra
+
+#endif
