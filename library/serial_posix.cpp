@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -131,7 +132,8 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
 
 int openPort(const char *name)
 {
-    const std::string path = resolvePortPath(name ? name : "");
+    dev_t expected = 0;
+    const std::string path = resolvePortPath(name ? name : "", &expected);
     if (path.empty()) {
         return -1;
     }
@@ -146,7 +148,10 @@ int openPort(const char *name)
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
     // keeps out everyone, this process included.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // A published port must still be the device that was checked.
+    struct stat info;
+    if (!isatty(fd) || (expected != 0 && (fstat(fd, &info) != 0 || info.st_rdev != expected)) ||
+        flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return -1;
     }
