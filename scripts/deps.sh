@@ -10,6 +10,7 @@ packages=(
     fonts-droid-fallback
     xvfb xauth
     xdotool imagemagick
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()
