@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -248,7 +249,8 @@ int openPort(const char *name)
     if (name && isNetworkName(name)) {
         return openNetPort(name);
     }
-    const std::string path = resolvePortPath(name ? name : "");
+    dev_t expected = 0;
+    const std::string path = resolvePortPath(name ? name : "", &expected);
     if (path.empty()) {
         return -1;
     }
@@ -262,8 +264,11 @@ int openPort(const char *name)
     }
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
-    // keeps out everyone, this process included.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // keeps out everyone, this process included. A published port must
+    // still be the device that was checked.
+    struct stat info;
+    if (!isatty(fd) || (expected != 0 && (fstat(fd, &info) != 0 || info.st_rdev != expected)) ||
+        flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return -1;
     }

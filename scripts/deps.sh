@@ -12,6 +12,7 @@ packages=(
     xvfb xauth
     xdotool imagemagick
     ser2net
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()
