@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a normal build, then the same tests
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian
+# package built, installed and checked (scripts/test-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,3 +20,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIVRA_SANITIZE=ON -DKIVRA_BU
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Debian package"
+scripts/test-package.sh
