@@ -1,6 +1,9 @@
 #include "config.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 constexpr char kConfigFile[] = "/config.ini";
@@ -15,6 +18,22 @@ namespace config {
 QString configPath(const QString &appDir)
 {
     return appDir + QLatin1String(kConfigFile);
+}
+
+Location locate(const QString &appDir, const QString &userDir)
+{
+    const QString besideProgram = configPath(appDir);
+    if (QFileInfo(appDir).isWritable() || userDir.isEmpty()) {
+        return {besideProgram, besideProgram};
+    }
+    const QString own = configPath(userDir);
+    return {QFileInfo::exists(own) ? own : besideProgram, own};
+}
+
+Location locateForApplication()
+{
+    return locate(QCoreApplication::applicationDirPath(),
+                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QString configuredLanguage(QSettings &settings)

@@ -1,6 +1,13 @@
-// config.ini beside the program: one section "language" with one key
-// "language", "EN" for English and "CN" (or anything else) for Chinese.
-// Start-up reads it; the settings dialog reads it and writes it.
+// config.ini: one section "language" with one key "language", "EN" for
+// English and "CN" (or anything else) for Chinese. Start-up reads it; the
+// settings dialog reads it and writes it.
+//
+// Where it is kept: beside the program when the program's folder can be
+// written (a portable copy), and then only there. In an installed program's
+// read-only folder the choice goes to the user's own config.ini instead (the
+// toolkit's per-user application configuration folder, ~/.config/Trova on
+// Linux), and reading takes that file when it exists, else the one beside
+// the program, which an administrator may leave as everyone's default.
 #ifndef TROVA_CONFIG_H
 #define TROVA_CONFIG_H
 
@@ -12,6 +19,18 @@ namespace config {
 
 // The file's path in the program's directory appDir.
 QString configPath(const QString &appDir);
+
+struct Location
+{
+    QString readPath;  // the file start-up and the dialog read
+    QString writePath; // the file a language switch writes
+};
+// Where config.ini is read and written, for the program's directory appDir
+// and the user's configuration folder userDir (see above).
+Location locate(const QString &appDir, const QString &userDir);
+// locate() for this program: its own directory and the toolkit's per-user
+// application configuration folder.
+Location locateForApplication();
 // The stored language value, or an empty text when there is none.
 QString configuredLanguage(QSettings &settings);
 // True when the stored value asks for English ("EN", exactly).

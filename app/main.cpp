@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QTranslator translator;
     const QString appDir = QCoreApplication::applicationDirPath();
 
-    QSettings settings(config::configPath(appDir), QSettings::IniFormat);
+    QSettings settings(config::locateForApplication().readPath, QSettings::IniFormat);
     // The translator goes in before any widget exists, so every form is built
     // with its texts already translated; likewise the font.
     if (config::wantsEnglish(config::configuredLanguage(settings))) {

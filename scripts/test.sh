@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a normal build, then the same tests
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian
+# package built, installed and checked (scripts/test-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,3 +26,6 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDe
     -DKIVRA_BUILD_APP=OFF -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF -DKIVRA_BUILD_REDUCED=OFF >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz-targets
 ctest --test-dir build-fuzz -L fuzz --output-on-failure
+
+echo "== Debian package"
+scripts/test-package.sh

@@ -2,17 +2,13 @@
 
 #include "config.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 
 namespace {
-
-QString configFilePath()
-{
-    return config::configPath(QCoreApplication::applicationDirPath());
-}
 
 // Each prompt speaks the language it offers, so its texts are fixed rather
 // than translated.
@@ -35,14 +31,19 @@ const Prompt kEnglishPrompt = {"Change Language",
 
 Language readConfiguredLanguage()
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
+    QSettings settings(config::locateForApplication().readPath, QSettings::IniFormat);
     return config::wantsEnglish(config::configuredLanguage(settings)) ? LanguageEnglish
                                                                       : LanguageChinese;
 }
 
 bool storeLanguage(Language language)
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
+    const QString path = config::locateForApplication().writePath;
+    // The user's configuration folder may not exist yet.
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return false;
+    }
+    QSettings settings(path, QSettings::IniFormat);
     const QString previous = config::configuredLanguage(settings);
     config::setLanguage(settings, language == LanguageEnglish);
     settings.sync();

@@ -1,5 +1,6 @@
-// The language choice kept in config.ini beside the program, and the prompt
-// that confirms a switch.
+// The language choice kept in config.ini (beside the program, or in the
+// user's configuration when the program's folder is read-only: config.h),
+// and the prompt that confirms a switch.
 #ifndef LANGUAGECONFIG_H
 #define LANGUAGECONFIG_H
 

@@ -1,0 +1,80 @@
+# Desktop integration, manual pages and the Debian package (cpack -G DEB,
+# driven by scripts/package.sh). The sources are in packaging/linux/ and
+# docs/man/.
+
+set(KIVRA_APP_ID org.example.kivra.Trova)
+set(KIVRA_MAINTAINER "Kivra <kivra@example.org>")
+# The date of this version's release; moves with PROJECT_VERSION.
+set(KIVRA_RELEASE_DATE 2026-12-08)
+set(KIVRA_RELEASE_DATE_RFC2822 "Tue, 08 Dec 2026 12:00:00 +0000")
+
+set(KIVRA_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging/linux)
+set(KIVRA_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
+set(KIVRA_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/kivra)
+file(MAKE_DIRECTORY ${KIVRA_PACKAGING_OUT})
+
+configure_file(${KIVRA_PACKAGING_DIR}/${KIVRA_APP_ID}.metainfo.xml.in
+    ${KIVRA_PACKAGING_OUT}/${KIVRA_APP_ID}.metainfo.xml @ONLY)
+configure_file(${KIVRA_PACKAGING_DIR}/changelog.in
+    ${KIVRA_PACKAGING_OUT}/changelog.Debian @ONLY)
+
+# Manual pages and the changelog are installed compressed, as Debian wants
+# them (-n: no name or time stamp, so rebuilds give the same bytes).
+set(KIVRA_GZIPPED)
+function(kivra_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND gzip -9nc ${source} > ${output}
+        DEPENDS ${source} VERBATIM)
+    list(APPEND KIVRA_GZIPPED ${output})
+    set(KIVRA_GZIPPED ${KIVRA_GZIPPED} PARENT_SCOPE)
+endfunction()
+set(VERSION ${PROJECT_VERSION})
+foreach(page trova kivra-sim)
+    configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1 @ONLY)
+    kivra_gzip(${KIVRA_PACKAGING_OUT}/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1.gz)
+endforeach()
+kivra_gzip(${KIVRA_PACKAGING_OUT}/changelog.Debian ${KIVRA_PACKAGING_OUT}/changelog.Debian.gz)
+add_custom_target(KivraPackagingFiles ALL DEPENDS ${KIVRA_GZIPPED})
+
+install(FILES ${KIVRA_PACKAGING_OUT}/trova.1.gz ${KIVRA_PACKAGING_OUT}/kivra-sim.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${KIVRA_PACKAGING_DIR}/copyright ${KIVRA_PACKAGING_OUT}/changelog.Debian.gz
+    DESTINATION ${KIVRA_DOC_INSTALL_DIR})
+if(KIVRA_BUILD_APP)
+    install(FILES ${KIVRA_PACKAGING_DIR}/${KIVRA_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+    install(FILES ${KIVRA_PACKAGING_DIR}/${KIVRA_APP_ID}.svg
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+    install(FILES ${KIVRA_PACKAGING_OUT}/${KIVRA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+endif()
+
+# --- Debian package ----------------------------------------------------------
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kivra)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${KIVRA_MAINTAINER})
+set(CPACK_PACKAGE_VENDOR Kivra)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program and library for the Kivra optical shutter")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Trova operates the Kivra motorised optical shutter through its serial\n\
+controller: modes, open and close times, cycles, triggers and backlight.\n\
+KivraLibrary is the C library behind it (with pkg-config and CMake files\n\
+for building against it); kivra-sim simulates the controller on a\n\
+pseudo-terminal for use without hardware.")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kivra.example.org/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Searched for our own libraries while dpkg-shlibdeps resolves Trova.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/library)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+if(KIVRA_FONT_LINK)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-droid-fallback)
+endif()
+include(CPack)

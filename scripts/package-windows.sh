@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Packs the Windows DLLs that scripts/test-windows built into
+# build-win/kivra-<version>-windows.zip, and lays the same files out in
+# build-win/sdk-windows/. For each DLL (64-bit full, 64-bit reduced, 32-bit
+# reduced): its .def file, an import library for MSVC (.lib) and one for
+# MinGW (.dll.a). With them: the header and the C examples.
+#   KIVRA_WIN_BUILD=dir    build tree of scripts/test-windows (default build-win)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${KIVRA_WIN_BUILD:-build-win}
+[[ "$build" = /* ]] || build="$root/$build"
+version=$(sed -n 's/^project(Kivra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+
+if ! command -v zip >/dev/null; then
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends zip >/dev/null
+fi
+
+sdk="$build/sdk-windows"
+zip_file="$build/kivra-$version-windows.zip"
+rm -rf "$sdk" "$zip_file"
+mkdir -p "$sdk/include" "$sdk/examples"
+
+# folder in the zip, DLL's build folder, dlltool prefix, machine
+variants=(
+    "x64 $build/win64/library x86_64-w64-mingw32 i386:x86-64"
+    "x64-reduced $build/win64/library/reduced x86_64-w64-mingw32 i386:x86-64"
+    "x86-reduced $build/win32/library/reduced i686-w64-mingw32 i386"
+)
+for variant in "${variants[@]}"; do
+    read -r name dir tool machine <<<"$variant"
+    dll="$dir/KivraLibrary.dll"
+    def="$dir/KivraLibrary.def"
+    [ -f "$dll" ] && [ -f "$def" ] || { echo "missing $dll or its .def: run scripts/test-windows" >&2; exit 1; }
+    mkdir -p "$sdk/$name"
+    cp "$dll" "$sdk/$name/"
+    # The linker's .def names no library; import libraries need it.
+    { echo "LIBRARY KivraLibrary.dll"; grep -v '^LIBRARY' "$def"; } >"$sdk/$name/KivraLibrary.def"
+    "$tool-dlltool" -m "$machine" -d "$sdk/$name/KivraLibrary.def" -D KivraLibrary.dll \
+        -l "$sdk/$name/libKivraLibrary.dll.a"
+    # MSVC's linker reads the same archive format; lib /def gives an
+    # equivalent one on a Windows machine.
+    cp "$sdk/$name/libKivraLibrary.dll.a" "$sdk/$name/KivraLibrary.lib"
+done
+
+cp library/include/KivraLibrary.h "$sdk/include/"
+awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$sdk/examples/demo.c"
+# The SDK's own examples, where the tree has them.
+for dir in docs/sdk/examples docs/sdk; do
+    if [ -d "$dir" ]; then
+        find "$dir" -maxdepth 1 -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \
+            -o -name '*.py' -o -name '*.cs' -o -name '*.md' -o -name '*.txt' \) \
+            -exec cp {} "$sdk/examples/" \;
+        break
+    fi
+done
+cat >"$sdk/README.txt" <<TEXT
+KivraLibrary $version for Windows
+
+x64/          64-bit, full export set (43 functions)
+x64-reduced/  64-bit, reduced export set (37 functions)
+x86-reduced/  32-bit, reduced export set (37 functions)
+include/      KivraLibrary.h, the C interface with its documentation
+examples/     example programs
+
+Each folder holds KivraLibrary.dll, its export list KivraLibrary.def and two
+import libraries: KivraLibrary.lib (MSVC) and libKivraLibrary.dll.a (MinGW).
+All functions use the C calling convention (cdecl) with undecorated names.
+
+MSVC:   cl demo.c /I include x64\\KivraLibrary.lib
+        (or make the .lib yourself: lib /def:KivraLibrary.def /machine:x64)
+MinGW:  gcc demo.c -Iinclude -Lx64 -lKivraLibrary
+C#:     [DllImport("KivraLibrary.dll", CallingConvention = CallingConvention.Cdecl)]
+LabVIEW: Call Library Function Node on KivraLibrary.dll, C calling convention.
+
+Put KivraLibrary.dll beside the calling program or on its PATH.
+TEXT
+(cd "$sdk" && zip -qr "$zip_file" .)
+echo "$zip_file"

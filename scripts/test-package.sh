@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it as a user would meet it: lintian,
+# the desktop entry and AppStream data, an install on this machine, the
+# installed Trova finding its translation, font and help folder, and the
+# README's C and Python examples (pkg-config and find_package) run against
+# the installed library and kivra-sim. Also moves an installed tree
+# (cmake --install --prefix) and runs against it. Needs root or sudo to
+# install; the package is removed again at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+export KIVRA_PACKAGE_BUILD=${KIVRA_PACKAGE_BUILD:-build-package}
+build="$root/$KIVRA_PACKAGE_BUILD"
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+tools=(lintian desktop-file-utils appstream strace pkg-config cmake python3)
+missing=()
+for p in "${tools[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+failed=0
+pass() { echo "PASS $*"; }
+fail() { echo "FAIL $*"; failed=1; }
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+chmod 755 "$work"
+
+echo "== package"
+scripts/package.sh >"$work/package.log" 2>&1 || { tail -n 40 "$work/package.log"; exit 1; }
+deb=$(ls "$build"/kivra_*_amd64.deb)
+echo "   $deb"
+
+echo "== lintian, desktop entry, AppStream"
+lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+cat "$work/lintian.log"
+if grep -q '^E:' "$work/lintian.log"; then fail "lintian reports errors"; else pass "lintian: no errors"; fi
+desktop-file-validate packaging/linux/org.example.kivra.Trova.desktop && pass "desktop-file-validate" ||
+    fail "desktop-file-validate"
+appstreamcli validate --no-net "$build/packaging/org.example.kivra.Trova.metainfo.xml" &&
+    pass "appstreamcli validate" || fail "appstreamcli validate"
+
+echo "== install"
+"${sudo_cmd[@]}" apt-get install -y -qq "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; exit 1; }
+appdir=$(dirname "$(readlink -f /usr/bin/trova)")
+[ "$appdir" = /usr/lib/kivra ] && pass "trova links to $appdir" || fail "trova links to $appdir"
+
+# The installed program, started through its link by an ordinary user whose
+# own config.ini asks for English (the program's folder is read-only to that
+# user). The files it opens show what it found.
+echo "== installed trova"
+user=nobody
+home="$work/home"
+mkdir -p "$home/.config/Trova"
+printf '[language]\nlanguage=EN\n' >"$home/.config/Trova/config.ini"
+chown -R "$user" "$home"
+run_as_user() {
+    "${sudo_cmd[@]}" setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
+        env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+        XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen "$@"
+}
+run_as_user timeout 5 strace -f -qq -e trace=openat -o "$home/trace" trova || true
+opened() { grep -E "openat\(AT_FDCWD, \"$1\", [^)]*\) = [0-9]+" "$home/trace" >/dev/null; }
+opened "$home/.config/Trova/config.ini" && pass "reads the user's config.ini" ||
+    fail "reads the user's config.ini"
+opened /usr/lib/kivra/trans_en_US.qm && pass "loads /usr/lib/kivra/trans_en_US.qm" ||
+    fail "loads /usr/lib/kivra/trans_en_US.qm"
+opened /usr/lib/kivra/font.ttf && pass "loads /usr/lib/kivra/font.ttf" ||
+    fail "loads /usr/lib/kivra/font.ttf"
+# The about page opens these two; the manual's sources make the build lay
+# them out.
+if [ -d docs/manual ]; then
+    [ -f "/usr/lib/kivra/help/Kivra软件使用说明书.pdf" ] && [ -d /usr/lib/kivra/help/SDK ] &&
+        pass "help folder with manual and SDK" || fail "help folder with manual and SDK"
+else
+    echo "   (no docs/manual in this tree: no help folder to check)"
+fi
+
+echo "== README examples against the installed library"
+awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$work/demo.c"
+awk '/^```python$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$work/demo.py"
+export KIVRA_PORT_DIR="$work/ports"
+mkdir -p "$KIVRA_PORT_DIR"
+kivra-sim --name SIM1 </dev/null >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 50); do [ -e "$KIVRA_PORT_DIR/SIM1" ] && break; sleep 0.1; done
+expect_device() { # label, output file
+    grep -q "device KIVRA-SHUTTER" "$2" && pass "$1" || { cat "$2"; fail "$1"; }
+}
+(cd "$work" && cc -Wall -Wextra -Werror demo.c $(pkg-config --cflags --libs kivra) -o demo-pc &&
+    ./demo-pc >out-pc 2>&1) || true
+expect_device "C example with pkg-config" "$work/out-pc"
+
+mkdir -p "$work/consumer"
+cp "$work/demo.c" "$work/consumer/"
+cat >"$work/consumer/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.16)
+project(consumer C)
+find_package(KivraLibrary 1 REQUIRED)
+add_executable(demo demo.c)
+target_link_libraries(demo PRIVATE KivraLibrary::KivraLibrary)
+CMAKE
+(cmake -S "$work/consumer" -B "$work/consumer/build" >/dev/null &&
+    cmake --build "$work/consumer/build" >/dev/null &&
+    "$work/consumer/build/demo" >"$work/out-cmake" 2>&1) || true
+expect_device "C example with find_package(KivraLibrary)" "$work/out-cmake"
+
+(cd "$work" && /usr/bin/python3 demo.py >out-py 2>&1) || true
+expect_device "Python example (ctypes)" "$work/out-py"
+
+echo "== moved install tree"
+cmake --install "$build" --prefix "$work/tree" >/dev/null
+mv "$work/tree" "$work/moved"
+moved="$work/moved"
+pc="$(dirname "$(find "$moved" -name kivra.pc)")"
+(cd "$work" && cc demo.c $(PKG_CONFIG_PATH="$pc" pkg-config --cflags --libs kivra) -o demo-moved &&
+    LD_LIBRARY_PATH=$(PKG_CONFIG_PATH="$pc" pkg-config --variable=libdir kivra) ./demo-moved \
+        >out-moved 2>&1) || true
+expect_device "C example built against the moved tree" "$work/out-moved"
+if ldd "$moved/bin/trova" | grep -q "libKivraLibrary.so.1 => $moved/"; then
+    pass "moved trova finds the moved library"
+else
+    ldd "$moved/bin/trova"
+    fail "moved trova finds the moved library"
+fi
+
+kill "$sim_pid" 2>/dev/null || true
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+"${sudo_cmd[@]}" apt-get remove -y -qq kivra >/dev/null 2>&1 || true
+[ $failed -eq 0 ] && echo "package checks passed" || echo "package checks FAILED"
+exit $failed
