@@ -13,6 +13,7 @@ packages=(
     xdotool imagemagick
     ser2net
     clang-14 libclang-rt-14-dev
+    mono-mcs
 )
 
 missing=()

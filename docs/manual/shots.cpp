@@ -28,7 +28,7 @@ namespace {
 
 const char kPortName[] = "SIM1";
 // Long enough for several monitor ticks (100 ms), so state and frequency show.
-constexpr int kSettleMs = 350;
+constexpr int kSettleMs = 250;
 
 // Values a controller in use might hold rather than the factory defaults.
 // Codes as the controller knows them.
