@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace kivrasim {
 
@@ -118,6 +119,47 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
             return false;
     }
     return true;
+}
+
+std::vector<std::string> faultArguments(const Faults &f)
+{
+    std::vector<std::string> args;
+    const auto add = [&args](const char *option, int value) {
+        args.push_back(option);
+        args.push_back(std::to_string(value));
+    };
+    if (f.silent) {
+        args.push_back("--silent");
+    }
+    if (f.replyDelayMs > 0) {
+        add("--delay", f.replyDelayMs);
+    }
+    if (f.chunkBytes > 0) {
+        add("--chunk", f.chunkBytes);
+    }
+    if (f.chunkGapMs > 0) {
+        add("--chunk-gap", f.chunkGapMs);
+    }
+    const std::pair<bool, const char *> corruptions[] = {{f.corruptStart, "start"},
+                                                         {f.corruptStatus, "status"},
+                                                         {f.corruptLength, "length"},
+                                                         {f.corruptCheck, "check"}};
+    for (const auto &corruption : corruptions) {
+        if (corruption.first) {
+            args.push_back("--corrupt");
+            args.push_back(corruption.second);
+        }
+    }
+    if (f.lineRate) {
+        args.push_back("--line-rate");
+    }
+    if (f.dropAfter >= 0) {
+        add("--drop-after", f.dropAfter);
+    }
+    if (f.okStatus == kStatus238) {
+        args.push_back("--status238");
+    }
+    return args;
 }
 
 } // namespace kivrasim

@@ -2,7 +2,7 @@
 #ifndef KIVRA_SIM_OPTIONS_H
 #define KIVRA_SIM_OPTIONS_H
 
-#include "simulator.h"
+#include "faults.h"
 
 #include <string>
 #include <vector>
@@ -21,6 +21,10 @@ struct Options
 // Parses the arguments after the program name. False with error set when an
 // option is unknown or its value is missing or out of range.
 bool parseOptions(const std::vector<std::string> &args, Options &options, std::string &error);
+
+// The fault options that parseOptions() reads back as these faults: how a
+// test that cannot link the simulator starts a kivra-sim process with them.
+std::vector<std::string> faultArguments(const Faults &faults);
 
 extern const char *const kUsage;
 

@@ -2,13 +2,11 @@
 #include "ui_zentowidget.h"
 
 #include "devdebugwidget.h"
+#include "framelesswindow.h"
 #include "serialportchangefilter.h"
 #include "settingswidget.h"
 
 #include <QCoreApplication>
-#include <QGraphicsDropShadowEffect>
-#include <QMouseEvent>
-#include <QRect>
 #include <QTimer>
 
 // The images live in TrovaCore, a static library: without an explicit
@@ -27,14 +25,14 @@ constexpr int kMessageIntervalMs = 1000;
 constexpr int kMonitorIntervalMs = 100;
 // The message line is cleared on the tick after this many have passed.
 constexpr int kMessageTicksShown = 5;
-constexpr qreal kShadowBlurRadius = 5.0;
 } // namespace
 
 ZentoWidget::ZentoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::ZentoWidget)
 {
     registerTrovaImages();
     ui->setupUi(this);
-    setUpFrameless();
+    setWindowTitle(tr("光学电动快门"));
+    new FramelessWindow(this, ui->widget_content, ui->widget_title);
 
     portChangeFilter = new SerialPortChangeFilter(this);
     QCoreApplication::instance()->installNativeEventFilter(portChangeFilter);
@@ -72,50 +70,9 @@ ZentoWidget::~ZentoWidget()
     delete ui;
 }
 
-void ZentoWidget::setUpFrameless()
-{
-    setWindowTitle(tr("光学电动快门"));
-    setWindowFlag(Qt::FramelessWindowHint, true);
-    setAttribute(Qt::WA_TranslucentBackground, true);
-
-    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_content);
-    shadow->setBlurRadius(kShadowBlurRadius);
-    shadow->setOffset(0.0, 0.0);
-    shadow->setColor(Qt::gray);
-    ui->widget_content->setGraphicsEffect(shadow);
-}
-
 void ZentoWidget::setDebugButtonVisible(bool visible)
 {
     ui->pushButton_debug->setVisible(visible);
-}
-
-void ZentoWidget::mousePressEvent(QMouseEvent *event)
-{
-    const QRect dragArea(ui->widget_content->pos(), ui->widget_title->size());
-    if (!dragArea.contains(event->pos()) || isFullScreen()) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    dragging = true;
-    dragStartPos = event->pos();
-    event->accept();
-}
-
-void ZentoWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!dragging) {
-        QWidget::mouseMoveEvent(event);
-        return;
-    }
-    move(pos() + (event->pos() - dragStartPos));
-    event->accept();
-}
-
-void ZentoWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    dragging = false;
-    QWidget::mouseReleaseEvent(event);
 }
 
 void ZentoWidget::showMessage(const QString &text)

@@ -28,11 +28,6 @@ public:
 
     void setDebugButtonVisible(bool visible);
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 public slots:
     void slot_msgTimeout();
     void slot_MonitorTimeout();
@@ -57,7 +52,6 @@ private slots:
     void on_radioButton_autoMode_toggled(bool checked);
 
 private:
-    void setUpFrameless();
     void showMessage(const QString &text);
     // Reads the shown parameters; false at the first failed read.
     bool readParameters();
@@ -69,8 +63,6 @@ private:
     void handOutHandle(int handle);
 
     Ui::ZentoWidget *ui;
-    bool dragging = false;
-    QPoint dragStartPos;
     QButtonGroup onOffGroup;
     int devHandle = 0;
     QString portName;

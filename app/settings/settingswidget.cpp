@@ -3,16 +3,12 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QGraphicsDropShadowEffect>
-#include <QMouseEvent>
 #include <QUrl>
-#include <QtMath>
 
 #include "KivraLibrary.h"
+#include "framelesswindow.h"
 
 namespace {
-
-constexpr qreal kShadowBlurRadius = 5;
 
 // Size of the controller's firmware version field.
 constexpr int kVersionFieldSize = 32;
@@ -43,31 +39,17 @@ QString linkText(const char *target, const char *query, const char *text)
            QString::fromUtf8(text);
 }
 
-// Whole pixels, halves rounded up.
-QPoint roundedPos(const QMouseEvent *event)
-{
-    const QPointF pos = event->localPos();
-    return QPoint(qFloor(pos.x() + 0.5), qFloor(pos.y() + 0.5));
-}
-
 } // namespace
 
 SettingsWidget::SettingsWidget(QWidget *parent)
-    : QWidget(parent), ui(new Ui::SettingsWidget), dragStartPos(0, 0), dragging(false),
-      devHandle(0), currentLanguage(LanguageChinese)
+    : QWidget(parent), ui(new Ui::SettingsWidget), devHandle(0), currentLanguage(LanguageChinese)
 {
     ui->setupUi(this);
     setWindowTitle(tr("设置"));
 
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-
-    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_content);
-    shadow->setBlurRadius(kShadowBlurRadius);
-    shadow->setOffset(0, 0);
-    shadow->setColor(Qt::gray);
-    ui->widget_content->setGraphicsEffect(shadow);
+    setWindowFlags(Qt::Window);
+    new FramelessWindow(this, ui->widget_content, ui->widget_title);
 
     ui->stackedWidget_settings->setCurrentWidget(ui->page_run);
 
@@ -242,33 +224,4 @@ void SettingsWidget::switchLanguage(bool checked, Language language)
         QCoreApplication::quit();
     }
     currentLanguage = language;
-}
-
-void SettingsWidget::mousePressEvent(QMouseEvent *event)
-{
-    const QPoint pos = roundedPos(event);
-    const QRect titleArea(ui->widget_content->pos(), ui->widget_title->size());
-    if (titleArea.contains(pos) && !isFullScreen()) {
-        dragging = true;
-        dragStartPos = pos;
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void SettingsWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!dragging) {
-        QWidget::mouseMoveEvent(event);
-        return;
-    }
-    move(pos() + (roundedPos(event) - dragStartPos));
-    event->accept();
-}
-
-void SettingsWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    dragging = false;
-    QWidget::mouseReleaseEvent(event);
 }

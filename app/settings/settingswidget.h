@@ -48,11 +48,6 @@ private slots:
     void on_radioButton_cn_clicked(bool checked);
     void on_radioButton_en_clicked(bool checked);
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     void showLinks(Language language);
     void showAndLoadPage(QWidget *page, const QVector<DeviceParam> &params);
@@ -60,8 +55,6 @@ private:
     void switchLanguage(bool checked, Language language);
 
     Ui::SettingsWidget *ui;
-    QPoint dragStartPos;
-    bool dragging;
     int devHandle;
     QButtonGroup leftButtonGroup;
     Language currentLanguage;

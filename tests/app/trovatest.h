@@ -11,28 +11,15 @@
 #include <QWidget>
 #include <QtTest>
 
+#include "commands.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace trovatest {
 
-// Command codes as they travel in request frames.
-namespace code {
-constexpr uint16_t kSetState = 0x01;
-constexpr uint16_t kSetMode = 0x02;
-constexpr uint16_t kSetOnTime = 0x03;
-constexpr uint16_t kSetOffTime = 0x04;
-constexpr uint16_t kSetCycleCount = 0x05;
-constexpr uint16_t kSetValveType = 0x0B;
-constexpr uint16_t kGetState = 0x0C;
-constexpr uint16_t kGetMode = 0x0D;
-constexpr uint16_t kReadName = 0xFD;
-constexpr uint16_t kReadSerial = 0xFF;
-constexpr uint16_t kPwmDuty = 0x1000;
-constexpr uint16_t kPwmHz = 0x1001;
-constexpr uint16_t kEndPointPwm = 0x1002;
-constexpr uint16_t kEndPointTime = 0x1003;
-} // namespace code
+// Command codes as they travel in request frames: the simulator's table.
+namespace code = kivrasim::cmd;
 
 constexpr int kCodeOffset = 2;
 

@@ -44,3 +44,38 @@ TEST(Options, BadArgumentsAreRefused)
         EXPECT_FALSE(error.empty());
     }
 }
+
+// What the Windows tests pass to kivra-sim must come back as the same faults.
+TEST(Options, FaultArgumentsReadBackAsTheFaults)
+{
+    Faults all;
+    all.silent = true;
+    all.replyDelayMs = 7;
+    all.chunkBytes = 3;
+    all.chunkGapMs = 2;
+    all.corruptStart = all.corruptStatus = all.corruptLength = all.corruptCheck = true;
+    all.lineRate = true;
+    all.dropAfter = 0;
+    all.okStatus = 238;
+    Faults some;
+    some.corruptLength = true;
+    some.dropAfter = 4;
+
+    for (const Faults &f : {Faults(), all, some}) {
+        Options o;
+        std::string error;
+        ASSERT_TRUE(parseOptions(faultArguments(f), o, error)) << error;
+        const Faults &g = o.faults;
+        EXPECT_EQ(g.silent, f.silent);
+        EXPECT_EQ(g.replyDelayMs, f.replyDelayMs);
+        EXPECT_EQ(g.chunkBytes, f.chunkBytes);
+        EXPECT_EQ(g.chunkGapMs, f.chunkGapMs);
+        EXPECT_EQ(g.corruptStart, f.corruptStart);
+        EXPECT_EQ(g.corruptStatus, f.corruptStatus);
+        EXPECT_EQ(g.corruptLength, f.corruptLength);
+        EXPECT_EQ(g.corruptCheck, f.corruptCheck);
+        EXPECT_EQ(g.lineRate, f.lineRate);
+        EXPECT_EQ(g.dropAfter, f.dropAfter);
+        EXPECT_EQ(g.okStatus, f.okStatus);
+    }
+}

@@ -5,24 +5,14 @@
 #ifndef KIVRA_TESTS_SIMPORT_H
 #define KIVRA_TESTS_SIMPORT_H
 
-#include <cstdint>
+#include "faults.h"
+
 #include <memory>
 #include <string>
 
-struct SimOptions
-{
-    bool silent = false;
-    int replyDelayMs = 0;
-    int chunkBytes = 0;
-    int chunkGapMs = 0;
-    bool corruptStart = false;
-    bool corruptStatus = false;
-    bool corruptLength = false;
-    bool corruptCheck = false;
-    bool lineRate = false;
-    int dropAfter = -1;
-    uint16_t okStatus = 1;
-};
+// The simulator's own fault options: one definition for the in-process
+// simulator and the kivra-sim processes of the Windows tests.
+using SimOptions = kivrasim::Faults;
 
 class SimPort
 {

@@ -18,19 +18,7 @@ SimPort::SimPort(const SimOptions &options) : d(new Impl)
     static std::atomic<int> serial{0};
     d->name = "SIMPORT" + std::to_string(++serial);
 
-    kivrasim::Faults faults;
-    faults.silent = options.silent;
-    faults.replyDelayMs = options.replyDelayMs;
-    faults.chunkBytes = options.chunkBytes;
-    faults.chunkGapMs = options.chunkGapMs;
-    faults.corruptStart = options.corruptStart;
-    faults.corruptStatus = options.corruptStatus;
-    faults.corruptLength = options.corruptLength;
-    faults.corruptCheck = options.corruptCheck;
-    faults.lineRate = options.lineRate;
-    faults.dropAfter = options.dropAfter;
-    faults.okStatus = options.okStatus;
-    d->simulator.setFaults(faults);
+    d->simulator.setFaults(options);
     d->running = d->simulator.start(d->name);
 }
 

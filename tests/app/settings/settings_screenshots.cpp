@@ -47,16 +47,16 @@ void useFont(const QString &path)
 // Values a controller in use might hold, rather than the factory defaults.
 void plantValues(kivrasim::Simulator &sim)
 {
-    sim.setParameter(code::SetOnTime, 250);
-    sim.setParameter(code::SetOffTime, 750);
-    sim.setParameter(code::SetCycleCount, 100);
-    sim.setParameter(code::SetValveType, 2);
-    sim.setParameter(code::SetInitialState, 2);
-    sim.setParameter(code::SetTriggerIn, 2);
-    sim.setParameter(code::SetIO2Mode, 2);
-    sim.setParameter(code::SetLightLevel, 80);
-    sim.setParameter(code::SetLightTimeOut, 30);
-    sim.setText(code::ReadVersion, "V2.0.3");
+    sim.setParameter(code::kSetOnTime, 250);
+    sim.setParameter(code::kSetOffTime, 750);
+    sim.setParameter(code::kSetCycleCount, 100);
+    sim.setParameter(code::kSetValveType, 2);
+    sim.setParameter(code::kSetInitialState, 2);
+    sim.setParameter(code::kSetTriggerIn, 2);
+    sim.setParameter(code::kSetIO2Mode, 2);
+    sim.setParameter(code::kSetLightLevel, 80);
+    sim.setParameter(code::kSetLightTimeOut, 30);
+    sim.setText(code::kReadVersion, "V2.0.3");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include "commands.h"
 #include "simulator.h"
 
 class SimDevice
@@ -43,36 +44,7 @@ private:
     QString error_;
 };
 
-// Command codes the settings dialog sends.
-namespace code {
-enum : int
-{
-    SetOnTime = 0x03,
-    SetOffTime = 0x04,
-    SetCycleCount = 0x05,
-    SetTriggerIn = 0x06,
-    SetTriggerOut = 0x07,
-    SetLightLevel = 0x08,
-    SetLightTimeOut = 0x09,
-    SetLightIdleLevel = 0x0A,
-    SetValveType = 0x0B,
-    GetOnTime = 0x0E,
-    GetOffTime = 0x0F,
-    GetCycleCount = 0x10,
-    GetTriggerIn = 0x11,
-    GetTriggerOut = 0x12,
-    GetLightLevel = 0x13,
-    GetLightTimeOut = 0x14,
-    GetLightIdleLevel = 0x15,
-    GetValveType = 0x16,
-    SetInitialState = 0x18,
-    GetInitialState = 0x19,
-    SetIO1Mode = 0x1A,
-    SetIO2Mode = 0x1B,
-    GetIO1Mode = 0x1C,
-    GetIO2Mode = 0x1D,
-    ReadVersion = 0xFE,
-};
-}
+// Command codes as they travel in request frames: the simulator's table.
+namespace code = kivrasim::cmd;
 
 #endif

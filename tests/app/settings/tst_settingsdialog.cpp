@@ -82,7 +82,7 @@ void TestSettingsDialog::aboutPageShowsFirmwareVersion()
     makeDialog();
     if (withDevice) {
         QVERIFY2(device.open(), qPrintable(device.error()));
-        device.sim().setText(code::ReadVersion, version.toStdString());
+        device.sim().setText(code::kReadVersion, version.toStdString());
         dialog->setDevHandle(device.handle());
     }
 
@@ -98,7 +98,7 @@ void TestSettingsDialog::failedVersionReadKeepsLastVersion()
 {
     SimDevice device;
     QVERIFY2(device.open(), qPrintable(device.error()));
-    device.sim().setText(code::ReadVersion, "V7.7");
+    device.sim().setText(code::kReadVersion, "V7.7");
     makeDialog();
     dialog->setDevHandle(device.handle());
     child<QPushButton>("pushButton_about")->click();
@@ -106,7 +106,7 @@ void TestSettingsDialog::failedVersionReadKeepsLastVersion()
     kivrasim::Faults faults;
     faults.corruptCheck = true;
     device.sim().setFaults(faults);
-    device.sim().setText(code::ReadVersion, "V8.8");
+    device.sim().setText(code::kReadVersion, "V8.8");
     child<QPushButton>("pushButton_about")->click();
 
     QCOMPARE(child<QLabel>("label_hardwareVersion")->text(), QStringLiteral("V7.7"));

@@ -42,11 +42,11 @@ Page runPage()
     return {"pushButton_runSettings",
             "pushButton_setRunSettings",
             "page_run",
-            {{"spinBox_onTime", code::SetOnTime, code::GetOnTime, 150, 150},
-             {"spinBox_offTime", code::SetOffTime, code::GetOffTime, 2500, 2500},
-             {"spinBox_cycleCount", code::SetCycleCount, code::GetCycleCount, 77, 77},
-             {"comboBox_valveType", code::SetValveType, code::GetValveType, 2, 1},
-             {"comboBox_InitialState", code::SetInitialState, code::GetInitialState, 1, 0}}};
+            {{"spinBox_onTime", code::kSetOnTime, code::kGetOnTime, 150, 150},
+             {"spinBox_offTime", code::kSetOffTime, code::kGetOffTime, 2500, 2500},
+             {"spinBox_cycleCount", code::kSetCycleCount, code::kGetCycleCount, 77, 77},
+             {"comboBox_valveType", code::kSetValveType, code::kGetValveType, 2, 1},
+             {"comboBox_InitialState", code::kSetInitialState, code::kGetInitialState, 1, 0}}};
 }
 
 Page triggerPage()
@@ -54,10 +54,10 @@ Page triggerPage()
     return {"pushButton_triggerSettings",
             "pushButton_setTriggerSettings",
             "page_trigger",
-            {{"comboBox_triggerIn", code::SetTriggerIn, code::GetTriggerIn, 2, 1},
-             {"comboBox_triggerOut", code::SetTriggerOut, code::GetTriggerOut, 2, 1},
-             {"comboBox_IO1Mode", code::SetIO1Mode, code::GetIO1Mode, 2, 1},
-             {"comboBox_IO2Mode", code::SetIO2Mode, code::GetIO2Mode, 1, 0}}};
+            {{"comboBox_triggerIn", code::kSetTriggerIn, code::kGetTriggerIn, 2, 1},
+             {"comboBox_triggerOut", code::kSetTriggerOut, code::kGetTriggerOut, 2, 1},
+             {"comboBox_IO1Mode", code::kSetIO1Mode, code::kGetIO1Mode, 2, 1},
+             {"comboBox_IO2Mode", code::kSetIO2Mode, code::kGetIO2Mode, 1, 0}}};
 }
 
 Page lightPage()
@@ -65,9 +65,9 @@ Page lightPage()
     return {"pushButton_lightSettings",
             "pushButton_setLightSettings",
             "page_light",
-            {{"spinBox_lightLevel", code::SetLightLevel, code::GetLightLevel, 35, 35},
-             {"spinBox_idleLightLevel", code::SetLightIdleLevel, code::GetLightIdleLevel, 5, 5},
-             {"spinBox_lightTimeout", code::SetLightTimeOut, code::GetLightTimeOut, 120, 120}}};
+            {{"spinBox_lightLevel", code::kSetLightLevel, code::kGetLightLevel, 35, 35},
+             {"spinBox_idleLightLevel", code::kSetLightIdleLevel, code::kGetLightIdleLevel, 5, 5},
+             {"spinBox_lightTimeout", code::kSetLightTimeOut, code::kGetLightTimeOut, 120, 120}}};
 }
 
 int shownValue(QWidget *widget)
@@ -270,16 +270,16 @@ void TestSettingsPages::failedSetterStillSendsTheRest()
     for (const Field &f : page.fields)
         device->sim().setParameter(f.setCode, f.deviceValue);
     // The controller refuses valve type 0, which the box sends with no item.
-    device->sim().setParameter(code::SetValveType, 3);
+    device->sim().setParameter(code::kSetValveType, 3);
     click(page.button);
-    device->sim().setParameter(code::SetInitialState, 2);
+    device->sim().setParameter(code::kSetInitialState, 2);
     device->clearRequests();
     events.clear();
 
     click(page.setButton);
 
     QCOMPARE(device->requestCodes(), codesOf(page.fields, true));
-    QCOMPARE(device->sim().parameter(code::GetInitialState), 1);
+    QCOMPARE(device->sim().parameter(code::kGetInitialState), 1);
     QCOMPARE(events, QStringList{QStringLiteral("msg:") + kSetFailed});
 }
 
@@ -290,7 +290,7 @@ void TestSettingsPages::runPageReloadsOnEveryEntry()
 
     dialog->showRunSettings();
     click("pushButton_lightSettings");
-    device->sim().setParameter(code::SetOnTime, 444);
+    device->sim().setParameter(code::kSetOnTime, 444);
     dialog->showRunSettings();
     QVERIFY(dialog->findChild<QPushButton *>("pushButton_runSettings")->isChecked());
     QVERIFY(!dialog->findChild<QPushButton *>("pushButton_lightSettings")->isChecked());
@@ -303,7 +303,7 @@ void TestSettingsPages::runPageReloadsOnEveryEntry()
 
 void TestSettingsPages::initialStateReadIsTraced()
 {
-    device->sim().setParameter(code::SetInitialState, 2);
+    device->sim().setParameter(code::kSetInitialState, 2);
     QTest::ignoreMessage(QtDebugMsg, "245 2");
     dialog->showRunSettings();
 }

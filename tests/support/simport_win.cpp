@@ -14,6 +14,8 @@
 // served by a ser2net on the host instead, and the port's name is its URL.
 #include "simport.h"
 
+#include "options.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -101,47 +103,6 @@ bool waitFor(const std::vector<std::string> &files, bool want, DWORD limitMs)
     }
 }
 
-std::vector<std::string> faultArguments(const SimOptions &o)
-{
-    std::vector<std::string> args;
-    const auto add = [&args](const char *option, int value) {
-        args.push_back(option);
-        args.push_back(std::to_string(value));
-    };
-    if (o.silent) {
-        args.push_back("--silent");
-    }
-    if (o.replyDelayMs > 0) {
-        add("--delay", o.replyDelayMs);
-    }
-    if (o.chunkBytes > 0) {
-        add("--chunk", o.chunkBytes);
-    }
-    if (o.chunkGapMs > 0) {
-        add("--chunk-gap", o.chunkGapMs);
-    }
-    const std::pair<bool, const char *> corruptions[] = {{o.corruptStart, "start"},
-                                                         {o.corruptStatus, "status"},
-                                                         {o.corruptLength, "length"},
-                                                         {o.corruptCheck, "check"}};
-    for (const auto &corruption : corruptions) {
-        if (corruption.first) {
-            args.push_back("--corrupt");
-            args.push_back(corruption.second);
-        }
-    }
-    if (o.lineRate) {
-        args.push_back("--line-rate");
-    }
-    if (o.dropAfter >= 0) {
-        add("--drop-after", o.dropAfter);
-    }
-    if (o.okStatus == 238) {
-        args.push_back("--status238");
-    }
-    return args;
-}
-
 // Hands out the mapped COM numbers in turn, so a port is used again only
 // after all others (its previous simulator long gone).
 int nextPortNumber()
@@ -195,7 +156,7 @@ SimPort::SimPort(const SimOptions &options) : d(new Impl)
 #else
     std::vector<std::string> args = {hostToDos(d->launcher), "start", program, d->dir, d->link};
 #endif
-    for (const std::string &arg : faultArguments(options)) {
+    for (const std::string &arg : kivrasim::faultArguments(options)) {
         args.push_back(arg);
     }
     d->running = runHost(args) && waitFor({ready, failed}, true, kStartWaitMs) && exists(ready);
