@@ -19,7 +19,8 @@ namespace kivrasim {
 struct Faults
 {
     bool silent = false;        // read requests, answer nothing
-    int replyDelayMs = 0;       // wait this long before answering
+    int replyDelayMs = 0;       // wait this long before every reply
+    int lateOnceMs = 0;         // > 0: the next reply only comes this late
     int chunkBytes = 0;         // > 0: send the reply in pieces of this size
     int chunkGapMs = 0;         // pause between pieces
     bool corruptStart = false;  // wrong start word
@@ -43,6 +44,8 @@ struct Event
     Kind kind;
     std::string text;
 };
+
+constexpr size_t kDefaultKeptRequests = 64;
 
 class Simulator
 {
@@ -73,9 +76,12 @@ public:
     // reply (still subject to chunking and delay), once.
     void scriptReply(const std::vector<uint8_t> &bytes);
 
-    // Every sound request frame received so far, raw, in order.
+    // The last sound request frames received, raw, in order: at most the
+    // number given to keepRequests() (kDefaultKeptRequests until then; 0
+    // keeps none), so a simulator left running does not grow.
     std::vector<std::vector<uint8_t>> requests() const;
     void clearRequests();
+    void keepRequests(size_t count);
     int exchangeCount() const;
 
     // Device model access (thread-safe): parameter by command-code family.
