@@ -1,9 +1,11 @@
 // Trova's costs on the user-interface thread: the time from process start to
 // the first shown main window, and the share of each 100 ms monitor tick that
 // the monitor's two exchanges take against the simulated controller sending
-// at the real line rate. Prints its figures; run by hand (it is not a test).
+// at the real line rate, and against a silent controller with the ticks 100 ms
+// apart as the program's timer spaces them (what one exchange leaves pending
+// then falls on the next). Prints its figures; run by hand (it is not a test).
 //
-// Usage: bench_monitor [ticks]   (default 300)
+// Usage: bench_monitor [ticks] [--silent]   (default 300 ticks)
 #include "config.h"
 #include "simulator.h"
 #include "startup.h"
@@ -19,8 +21,11 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -44,7 +49,15 @@ int main(int argc, char *argv[])
     QElapsedTimer sinceStart;
     sinceStart.start();
 
-    const int ticks = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultTicks;
+    int ticks = kDefaultTicks;
+    bool silent = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--silent") == 0) {
+            silent = true;
+        } else {
+            ticks = std::max(1, std::atoi(argv[i]));
+        }
+    }
     QTemporaryDir portDir;
     qputenv("KIVRA_PORT_DIR", portDir.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -79,6 +92,9 @@ int main(int argc, char *argv[])
     auto *ports = window.findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"));
     ports->setCurrentIndex(ports->findText(QStringLiteral("SIM1")));
     window.findChild<QPushButton *>(QStringLiteral("pushButton_openDevice"))->click();
+    // The open reads the device, so the controller falls silent only after.
+    faults.silent = silent;
+    sim.setFaults(faults);
 
     for (int i = 0; i < kWarmUpTicks; ++i) {
         window.slot_MonitorTimeout();
@@ -87,7 +103,14 @@ int main(int argc, char *argv[])
     std::vector<double> ms;
     ms.reserve(size_t(ticks));
     QElapsedTimer tick;
+    const auto tickPeriod = std::chrono::milliseconds(int(kTickMs));
+    auto nextTick = std::chrono::steady_clock::now();
     for (int i = 0; i < ticks; ++i) {
+        if (silent) {
+            // A late tick fires at once, as a timer behind its schedule does.
+            std::this_thread::sleep_until(nextTick);
+            nextTick = std::max(nextTick + tickPeriod, std::chrono::steady_clock::now());
+        }
         tick.start();
         window.slot_MonitorTimeout();
         ms.push_back(double(tick.nsecsElapsed()) / kNsPerMs);
@@ -101,8 +124,8 @@ int main(int argc, char *argv[])
     const double mean = sum / double(ms.size());
     std::printf("start to first shown window: %.1f ms (platform %s)\n", startMs,
                 qPrintable(QGuiApplication::platformName()));
-    std::printf("monitor tick, line-rate simulator, %d ticks, %d exchanges answered:\n", ticks,
-                exchanges);
+    std::printf("monitor tick, %s simulator, %d ticks, %d requests received:\n",
+                silent ? "silent" : "line-rate", ticks, exchanges);
     std::printf("  mean %.2f ms, median %.2f ms, p99 %.2f ms\n", mean, percentile(ms, 0.5),
                 percentile(ms, kP99));
     std::printf("  share of each %.0f ms tick: mean %.1f %%, p99 %.1f %%\n", kTickMs,

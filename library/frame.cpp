@@ -2,6 +2,7 @@
 
 #include "debuglog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kivra {
@@ -90,6 +91,14 @@ int checkReply(const uint8_t *reply, int count)
         return kErrCheckWord;
     }
     return kOk;
+}
+
+int replyBytesExpected(const uint8_t *reply, int received, int capacity)
+{
+    if (!reply || received < kReplyHeaderBytes) {
+        return capacity;
+    }
+    return std::min(capacity, replyFrameBytes(wordAt(reply, kReplyLengthOffset)));
 }
 
 int copyPayload(const uint8_t *reply, uint8_t *target, int capacity)

@@ -57,6 +57,11 @@ int buildFrame(uint8_t *buffer, int code, int length, const uint8_t *data);
 // Returns kOk or the first failing test's code, -1 to -6.
 int checkReply(const uint8_t *reply, int count);
 
+// The size of the reply whose first `received` bytes are in reply: the frame
+// its length field names once the header is in, else capacity, and never
+// more than capacity.
+int replyBytesExpected(const uint8_t *reply, int received, int capacity);
+
 // Copies the data of a validated reply into target. Returns its length L (0
 // for none), or -1 when reply is absent or L exceeds capacity.
 int copyPayload(const uint8_t *reply, uint8_t *target, int capacity);

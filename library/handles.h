@@ -22,6 +22,8 @@ struct ExchangeState
     Clock::time_point lateUntil{};
     // Reply bytes that exchange still owes (the rest of its frame).
     int lateBytes = 0;
+    // The rest of the window is to be waited out before the next request.
+    bool waitFirst = false;
 };
 
 struct HandleEntry;

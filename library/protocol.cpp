@@ -15,8 +15,6 @@ namespace {
 constexpr int kByteBits = 8;
 constexpr uint32_t kByteMask = 0xFF;
 constexpr int kLogLineBytes = 32;
-// A frame fits the driver's queue at once; this only bounds a stalled line.
-constexpr std::chrono::milliseconds kWritePatience{100};
 
 void putValue(uint8_t *bytes, int32_t value)
 {
@@ -51,7 +49,71 @@ int readValueBytes(int handle, int code, const ExchangeKind &kind, uint8_t *byte
     return kOk;
 }
 
+// A controller may answer after the budget has run out. The rest of its
+// frame must not reach a later exchange, and with no sequence numbers in the
+// protocol only time tells it apart: until `lateUntil` (twice the failed
+// exchange's budget after its start) the first bytes to arrive, up to the
+// frame's remaining size, are taken for it and dropped. The next exchange
+// does not wait for them: it sends at once and drops them as they come ahead
+// of its own reply, so a silent controller costs no more than before.
+
+// Drops owed bytes that arrive no later than until (and the window's end).
+// Returns the count dropped, or -1 when the port failed.
+int dropOwed(Port &port, ExchangeState &state, Clock::time_point until)
+{
+    if (state.lateBytes <= 0 || Clock::now() >= state.lateUntil) {
+        state.lateBytes = 0;
+        return 0;
+    }
+    uint8_t scratch[kStagingBytes];
+    const int n = port.read(scratch, std::min(state.lateBytes, kStagingBytes),
+                            std::min(until, state.lateUntil));
+    if (n > 0) {
+        state.lateBytes -= n;
+    }
+    return n;
+}
+
+// Before the request goes out: what has arrived already cannot be this
+// exchange's and pays the debt first. When the last exchange may itself have
+// taken its own reply for the debt before it (a controller that skipped a
+// request), its frame may still be owed as well, so the rest of the window is
+// waited out; that happens only after two failures in a row.
+void settleBeforeSending(Port &port, ExchangeState &state)
+{
+    dropOwed(port, state, Clock::now());
+    if (state.waitFirst) {
+        dropOwed(port, state, state.lateUntil);
+        state.lateBytes = 0;
+    }
+    state.waitFirst = false;
+}
+
+// After the reply was collected: what this exchange still owes, if anything.
+void rememberLateReply(ExchangeState &state, const uint8_t *reply, int received, int wanted,
+                       Clock::time_point lateUntil, bool droppedAfterSending)
+{
+    state.lateBytes = 0;
+    state.waitFirst = false;
+    if (received < 0) {
+        return; // the port failed; nothing more will come through it
+    }
+    const int owed = replyBytesExpected(reply, received, wanted) - received;
+    if (owed > 0) {
+        state.lateBytes = owed;
+        state.lateUntil = lateUntil;
+        state.waitFirst = droppedAfterSending;
+    }
+}
+
+thread_local int lastAttempts = 0;
+
 } // namespace
+
+int lastExchangeAttempts()
+{
+    return lastAttempts;
+}
 
 int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
              uint8_t *reply)
@@ -69,18 +131,26 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
         return checkReply(reply, -1);
     }
     Port &port = lease.port();
-    // Stale input goes first, so a late reply from the last exchange cannot
-    // be taken for this one. Even when the builder refused (size 0) the
+    ExchangeState &state = lease.state();
+    settleBeforeSending(port, state);
+    // Stale input goes too. Even when the builder refused (size 0) the
     // reply is awaited, so a missing pointer costs what a silent controller
     // costs instead of passing for a quick failure.
     if (kTraceEnabled) {
         traceRequest(port, code, kind, request, size);
     }
     port.discardInput();
+    const auto start = Clock::now();
+    const auto budget = kind.attempts * kAttemptTime;
+    // The write shares the reply's deadline, so a controller that stops
+    // reading cannot stretch a call past its budget.
     if (size > 0) {
-        port.write(request, size, Clock::now() + kWritePatience);
+        port.write(request, size, start + budget);
     }
-    const int received = port.read(reply, kind.wanted, Clock::now() + kind.attempts * kAttemptTime);
+    const int dropped = dropOwed(port, state, start + budget);
+    const int received = dropped < 0 ? -1 : port.read(reply, kind.wanted, start + budget);
+    lastAttempts = kind.attempts;
+    rememberLateReply(state, reply, received, kind.wanted, start + 2 * budget, dropped > 0);
     const int result = checkReply(reply, received);
     if (kTraceEnabled) {
         traceReply(code, kind, reply, received, result);

@@ -85,9 +85,17 @@ constexpr ExchangeKind kDebugExchange{kDebugReplyBytes, kDebugAttempts};
 
 // One transaction: builds the request, discards stale input, sends, collects
 // up to kind.wanted reply bytes into reply (kReplyBufferBytes long) and
-// validates them. Returns the checkReply() result.
+// validates them. Returns the checkReply() result. The write and the read
+// share one deadline, kind.attempts ms after the start, and unsent output is
+// dropped then. When the reply is incomplete, the rest of its frame is
+// dropped by the next exchange on the handle if it comes within twice the
+// budget after this one's start.
 int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
              uint8_t *reply);
+
+// The attempt budget of the last exchange this thread ran on an open port:
+// lets tests tell the budgets apart without timing them.
+int lastExchangeAttempts();
 
 // Sends value as 4 little-endian bytes; returns the exchange status.
 int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind);

@@ -12,7 +12,8 @@ namespace kivrasim {
 struct Faults
 {
     bool silent = false;        // read requests, answer nothing
-    int replyDelayMs = 0;       // wait this long before answering
+    int replyDelayMs = 0;       // wait this long before every reply
+    int lateOnceMs = 0;         // > 0: the next reply only comes this late
     int chunkBytes = 0;         // > 0: send the reply in pieces of this size
     int chunkGapMs = 0;         // pause between pieces
     bool corruptStart = false;  // wrong start word

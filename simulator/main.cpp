@@ -77,6 +77,8 @@ int main(int argc, char **argv)
     installHandlers();
 
     kivrasim::Simulator sim;
+    // Nobody reads the requests of a running program back.
+    sim.keepRequests(0);
     sim.setFaults(options.faults);
     const bool verbose = options.verbose;
     sim.setEventHandler([verbose](const kivrasim::Event &event) {

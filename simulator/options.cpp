@@ -16,7 +16,9 @@ const char *const kUsage =
     "  --verbose          one line per exchange\n"
     "Faults:\n"
     "  --silent           read requests, answer nothing\n"
-    "  --delay MS         answer MS milliseconds late\n"
+    "  --delay MS         answer every request MS milliseconds late\n"
+    "  --late-always MS   the same as --delay MS\n"
+    "  --late-once MS     answer only the first request MS milliseconds late\n"
     "  --chunk N          send replies in pieces of N bytes\n"
     "  --chunk-gap MS     pause between pieces\n"
     "  --corrupt FIELD    spoil start, status, length or check (repeatable)\n"
@@ -94,8 +96,10 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
             options.verbose = true;
         } else if (arg == "--silent") {
             f.silent = true;
-        } else if (arg == "--delay") {
+        } else if (arg == "--delay" || arg == "--late-always") {
             ok = count(f.replyDelayMs);
+        } else if (arg == "--late-once") {
+            ok = count(f.lateOnceMs);
         } else if (arg == "--chunk") {
             ok = count(f.chunkBytes);
         } else if (arg == "--chunk-gap") {

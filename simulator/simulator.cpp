@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <deque>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -55,7 +56,8 @@ struct Simulator::Impl
     Faults faults;
     std::vector<uint8_t> script;
     bool scripted = false;
-    std::vector<std::vector<uint8_t>> requests;
+    std::deque<std::vector<uint8_t>> requests;
+    size_t keptRequests = kDefaultKeptRequests;
     int exchanges = 0;
     EventHandler handler;
     std::string name;
@@ -170,7 +172,15 @@ void Simulator::Impl::handleRequest(const Request &request, Clock::time_point re
             stopping = true;
         } else {
             ++exchanges;
-            requests.push_back(request.raw);
+            if (keptRequests > 0) {
+                if (requests.size() >= keptRequests)
+                    requests.pop_front();
+                requests.push_back(request.raw);
+            }
+            if (faults.lateOnceMs > 0) {
+                f.replyDelayMs += faults.lateOnceMs;
+                faults.lateOnceMs = 0;
+            }
             answer = model.handle(request.code, request.data, received);
             if (!f.silent) {
                 if (scripted) {
@@ -356,7 +366,15 @@ void Simulator::scriptReply(const std::vector<uint8_t> &bytes)
 std::vector<std::vector<uint8_t>> Simulator::requests() const
 {
     std::lock_guard<std::mutex> lock(d->mutex);
-    return d->requests;
+    return {d->requests.begin(), d->requests.end()};
+}
+
+void Simulator::keepRequests(size_t count)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->keptRequests = count;
+    while (d->requests.size() > count)
+        d->requests.pop_front();
 }
 
 void Simulator::clearRequests()

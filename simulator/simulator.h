@@ -30,6 +30,8 @@ struct Event
     std::string text;
 };
 
+constexpr size_t kDefaultKeptRequests = 64;
+
 class Simulator
 {
 public:
@@ -59,9 +61,12 @@ public:
     // reply (still subject to chunking and delay), once.
     void scriptReply(const std::vector<uint8_t> &bytes);
 
-    // Every sound request frame received so far, raw, in order.
+    // The last sound request frames received, raw, in order: at most the
+    // number given to keepRequests() (kDefaultKeptRequests until then; 0
+    // keeps none), so a simulator left running does not grow.
     std::vector<std::vector<uint8_t>> requests() const;
     void clearRequests();
+    void keepRequests(size_t count);
     int exchangeCount() const;
 
     // Device model access (thread-safe): parameter by command-code family.

@@ -11,6 +11,15 @@
  * Handles are never reused within a process: a closed handle fails with -2
  * and never reaches a port opened after it.
  *
+ * A call never takes longer than its reply budget (30 ms; 14 ms for text
+ * writes and drive tuning, 28 ms for sendDebugData) plus a few milliseconds,
+ * also when the controller stops reading. A reply that comes after the
+ * budget has run out is dropped by the next call on that handle, which sends
+ * at once and drops the late frame as it arrives ahead of its own reply, so
+ * it never becomes another call's result. What remains: a reply later than
+ * twice the budget after its request can still be taken for the reply of a
+ * later call, as the protocol carries no sequence numbers.
+ *
  * Results: 0 or more is success (a getter returns the value), a negative
  * value is one of the KIVRA_ERR_* codes below. The library checks no value
  * range itself: it sends what it is given, and the controller refuses what

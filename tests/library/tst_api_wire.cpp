@@ -308,4 +308,80 @@ TEST_F(SimulatedDevice, LateReplyIsDiscardedByTheNextExchange)
     sim_.setEventHandler(nullptr);
 }
 
+// A reply later than the budget (but within twice it) must never become a
+// later call's result. Every parameter read here holds a value no other one
+// holds, and the refused setter answers with another status than the
+// getters, so a reply taken for the wrong call shows.
+struct LateCase
+{
+    const char *name;
+    int lateOnceMs;
+    int everyReplyMs;
+};
+
+void PrintTo(const LateCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+// 35 ms: past the 30 ms budget, with room to spare before twice it on a
+// loaded machine.
+class LateReplies : public SimulatedDevice, public testing::WithParamInterface<LateCase>
+{
+};
+
+TEST_P(LateReplies, NeverBecomeAnotherCallsResult)
+{
+    sim_.setParameter(0x03, 301); // on time
+    sim_.setParameter(0x04, 702); // off time
+    sim_.setParameter(0x05, 903); // cycle count
+    sim_.setParameter(0x08, 54);  // light level
+    kivrasim::Faults faults;
+    faults.lateOnceMs = GetParam().lateOnceMs;
+    faults.replyDelayMs = GetParam().everyReplyMs;
+    sim_.setFaults(faults);
+
+    struct Call
+    {
+        const char *name;
+        std::function<int()> run;
+        int own; // this call's result when its own reply comes in time
+    };
+    const int h = handle_;
+    const std::vector<Call> calls = {
+        {"getShutterOnTime", [h] { return getShutterOnTime(h); }, 301},
+        {"getLightLevel", [h] { return getLightLevel(h); }, 54},
+        {"getShutterCycleCount", [h] { return getShutterCycleCount(h); }, 903},
+        {"setShutterOnTime(7)", [h] { return setShutterOnTime(h, 7); }, -5},
+        {"getShutterOffTime", [h] { return getShutterOffTime(h); }, 702},
+    };
+    constexpr int kRounds = 3;
+    int answered = 0;
+    int lastRoundAnswered = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const Call &call : calls) {
+            const int result = call.run();
+            EXPECT_TRUE(result == call.own || result == -2)
+                << call.name << " in round " << round << " gave " << result;
+            if (result == call.own) {
+                ++answered;
+                lastRoundAnswered += round == kRounds - 1;
+            }
+        }
+    }
+    if (GetParam().lateOnceMs > 0) {
+        // Once the late frame is dropped, the line is usable again.
+        EXPECT_EQ(lastRoundAnswered, static_cast<int>(calls.size()));
+    } else {
+        EXPECT_EQ(answered, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Controllers, LateReplies,
+                         testing::Values(LateCase{"oneLateReply", 35, 0},
+                                         LateCase{"everyReplyLate", 0, 35}),
+                         [](const testing::TestParamInfo<LateCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
 } // namespace

@@ -28,15 +28,24 @@ TEST(Options, FaultOptionsReachTheFaults)
     EXPECT_EQ(o.faults.dropAfter, 0);
 }
 
+TEST(Options, LateRepliesOnceOrAlways)
+{
+    Options o;
+    std::string error;
+    ASSERT_TRUE(parseOptions({"--late-once", "40"}, o, error)) << error;
+    EXPECT_EQ(o.faults.lateOnceMs, 40);
+    EXPECT_EQ(o.faults.replyDelayMs, 0);
+    ASSERT_TRUE(parseOptions({"--late-always", "45"}, o, error)) << error;
+    EXPECT_EQ(o.faults.replyDelayMs, 45);
+}
+
 TEST(Options, BadArgumentsAreRefused)
 {
-    const std::vector<std::vector<std::string>> bad = {{"--delay"},
-                                                       {"--delay", "-5"},
-                                                       {"--delay", "12ms"},
-                                                       {"--corrupt", "word"},
-                                                       {"--chunk", "999999999999"},
-                                                       {"--name"},
-                                                       {"--bogus"}};
+    const std::vector<std::vector<std::string>> bad = {
+        {"--delay"},          {"--delay", "-5"},
+        {"--delay", "12ms"},  {"--corrupt", "word"},
+        {"--late-once", "x"}, {"--chunk", "999999999999"},
+        {"--name"},           {"--bogus"}};
     for (const auto &args : bad) {
         Options o;
         std::string error;

@@ -3,6 +3,7 @@
 #include "kivra_portdir.h"
 #include "simulator.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -132,6 +133,32 @@ TEST_F(SimPort, AnswersSettersAndGettersAndRecordsTheRequests)
     EXPECT_EQ(sim.exchangeCount(), 2);
     ASSERT_EQ(sim.requests().size(), 2u);
     EXPECT_EQ(sim.requests()[0], set);
+}
+
+TEST_F(SimPort, KeepsOnlyTheRequestsAskedFor)
+{
+    sim.keepRequests(2);
+    for (int32_t v = 1; v <= 5; ++v)
+        ASSERT_EQ(exchange(request(0x08, v), 14).size(), 14u);
+    EXPECT_EQ(sim.requests(), (std::vector<Bytes>{request(0x08, 4), request(0x08, 5)}));
+    sim.keepRequests(0);
+    EXPECT_TRUE(sim.requests().empty());
+    ASSERT_EQ(exchange(request(0x08, 6), 14).size(), 14u);
+    EXPECT_TRUE(sim.requests().empty());
+    EXPECT_EQ(sim.exchangeCount(), 6);
+}
+
+TEST_F(SimPort, LateOnceDelaysOnlyTheNextReply)
+{
+    Faults f;
+    f.lateOnceMs = 300;
+    sim.setFaults(f);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(exchange(request(0x13, 0), 14).size(), 14u);
+    const auto late = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(late, std::chrono::milliseconds(300));
+    EXPECT_EQ(sim.faults().lateOnceMs, 0);
+    EXPECT_EQ(exchange(request(0x13, 0), 14).size(), 14u);
 }
 
 TEST_F(SimPort, RefusedValueGetsAnotherStatusAndChangesNothing)
