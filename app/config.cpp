@@ -7,6 +7,7 @@
 
 namespace {
 constexpr char kConfigFile[] = "/config.ini";
+constexpr char kUserFolder[] = "/Trova";
 constexpr char kLanguageGroup[] = "language";
 constexpr char kLanguageKey[] = "language";
 constexpr char kEnglish[] = "EN";
@@ -32,8 +33,12 @@ Location locate(const QString &appDir, const QString &userDir)
 
 Location locateForApplication()
 {
+    // A fixed folder name rather than the toolkit's application name, which
+    // follows the name the program was started by (trova, Trova, ...).
+    const QString userConfig =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return locate(QCoreApplication::applicationDirPath(),
-                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+                  userConfig.isEmpty() ? QString() : userConfig + QLatin1String(kUserFolder));
 }
 
 QString configuredLanguage(QSettings &settings)

@@ -5,7 +5,7 @@
 // Where it is kept: beside the program when the program's folder can be
 // written (a portable copy), and then only there. In an installed program's
 // read-only folder the choice goes to the user's own config.ini instead (the
-// toolkit's per-user application configuration folder, ~/.config/Trova on
+// folder Trova in the user's configuration folder, ~/.config/Trova on
 // Linux), and reading takes that file when it exists, else the one beside
 // the program, which an administrator may leave as everyone's default.
 #ifndef TROVA_CONFIG_H
@@ -28,8 +28,8 @@ struct Location
 // Where config.ini is read and written, for the program's directory appDir
 // and the user's configuration folder userDir (see above).
 Location locate(const QString &appDir, const QString &userDir);
-// locate() for this program: its own directory and the toolkit's per-user
-// application configuration folder.
+// locate() for this program: its own directory and the folder Trova in the
+// user's configuration folder ($XDG_CONFIG_HOME, else ~/.config, on Linux).
 Location locateForApplication();
 // The stored language value, or an empty text when there is none.
 QString configuredLanguage(QSettings &settings);

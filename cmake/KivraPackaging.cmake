@@ -71,8 +71,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kivra.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Searched for our own libraries while dpkg-shlibdeps resolves Trova.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/library)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The reduced build shares the full build's soname in a private folder, so
+# CPack's own shlibs file would list the soname twice; this one names the
+# public library only. ldconfig runs through dpkg's trigger.
+file(WRITE ${KIVRA_PACKAGING_OUT}/deb/shlibs
+    "libKivraLibrary ${PROJECT_VERSION_MAJOR} kivra (>= ${PROJECT_VERSION})\n")
+file(WRITE ${KIVRA_PACKAGING_OUT}/deb/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${KIVRA_PACKAGING_OUT}/deb/shlibs ${KIVRA_PACKAGING_OUT}/deb/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 if(KIVRA_FONT_LINK)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-droid-fallback)

@@ -139,7 +139,7 @@ void TestSettingsReadOnly::init()
 {
     QFile::setPermissions(userConfig.path(), kWritableDir);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(userConfig.path()));
-    // The folder too: the toolkit's per-user folder below XDG_CONFIG_HOME.
+    // The folder too: Trova below XDG_CONFIG_HOME.
     QVERIFY(QDir(QFileInfo(userFile()).absolutePath()).removeRecursively());
     messages.clear();
 }
