@@ -17,7 +17,6 @@ public:
     // later can be seen arriving.
     VirtualPortWatcher(const QString &directory, QObject *parent = nullptr);
 
-    QString directory() const { return dir; }
     bool isWatching() const;
 
 signals:
