@@ -23,3 +23,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Windows 7 API level: CancelIoEx and the other calls the transport uses.
 set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
 set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
+
+# The 64-bit loader sets up the tests' wine prefix, for both builds (32-bit
+# programs run in a 64-bit prefix).
+set(KIVRA_WINE64 /usr/lib/wine/wine64)

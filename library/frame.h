@@ -25,10 +25,6 @@ constexpr int paddedLength(int length)
 {
     return length + (length & 1);
 }
-constexpr int requestFrameBytes(int length)
-{
-    return kRequestHeaderBytes + paddedLength(length) + kCheckWordBytes;
-}
 constexpr int replyFrameBytes(int length)
 {
     return kReplyHeaderBytes + paddedLength(length) + kCheckWordBytes;

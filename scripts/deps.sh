@@ -1,30 +1,70 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when
-# any is missing. Needs root (or sudo) only when something has to be installed.
+# Installs the Debian packages a group of tasks needs, when any is missing.
+# Needs root (or sudo) only when something has to be installed.
+#
+#   scripts/deps.sh            the build, the tests and the demo (Linux)
+#   scripts/deps.sh windows    the Windows cross build and its tests under wine
 set -euo pipefail
 
-packages=(
-    build-essential cmake pkg-config
-    qtbase5-dev qttools5-dev qttools5-dev-tools
-    libudev-dev libgtest-dev
-    python3 python3-pytest python3-setuptools python3-wheel python3-venv
-    fonts-droid-fallback
-    xvfb xauth
-    xdotool imagemagick
-    ser2net
-    clang-14 libclang-rt-14-dev
-    mono-mcs
-)
+group=${1:-linux}
+case $group in
+linux)
+    packages=(
+        build-essential cmake pkg-config
+        qtbase5-dev qttools5-dev qttools5-dev-tools
+        libudev-dev libgtest-dev
+        python3 python3-pytest python3-setuptools python3-wheel python3-venv
+        fonts-droid-fallback
+        xvfb xauth
+        xdotool imagemagick
+        ser2net
+        clang-14 libclang-rt-14-dev
+        mono-mcs
+    )
+    ;;
+windows)
+    packages=(
+        cmake make g++ libgtest-dev
+        g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+        binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+        wine wine64 ser2net zip
+    )
+    ;;
+*)
+    echo "usage: deps.sh [linux|windows]" >&2
+    exit 2
+    ;;
+esac
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+updated=0
+install_missing() { # packages...
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    if [ $updated -eq 0 ]; then
+        "${sudo_cmd[@]}" apt-get update -qq
+        updated=1
+    fi
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+install_missing "${packages[@]}"
+if [ "$group" = windows ]; then
+    # Wine's 32-bit loader is worth installing only where the kernel runs
+    # 32-bit programs, which the i386 C library's loader tells.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo_cmd[@]}" dpkg --add-architecture i386
+        updated=0
+    fi
+    install_missing libc6:i386
+    if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        install_missing wine32:i386
+    fi
+fi

@@ -16,8 +16,6 @@ public:
     explicit UdevPortWatcher(QObject *parent = nullptr);
     ~UdevPortWatcher() override;
 
-    bool isActive() const;
-
 signals:
     void portAdded(const QString &name);
     void portRemoved(const QString &name);

@@ -51,11 +51,6 @@ UdevPortWatcher::~UdevPortWatcher()
     delete monitor;
 }
 
-bool UdevPortWatcher::isActive() const
-{
-    return monitor->notifier != nullptr;
-}
-
 void UdevPortWatcher::receive()
 {
     // The socket is non-blocking: drain every queued event in one go.

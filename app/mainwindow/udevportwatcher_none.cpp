@@ -9,9 +9,4 @@ UdevPortWatcher::UdevPortWatcher(QObject *parent) : QObject(parent) {}
 
 UdevPortWatcher::~UdevPortWatcher() = default;
 
-bool UdevPortWatcher::isActive() const
-{
-    return false;
-}
-
 void UdevPortWatcher::receive() {}

@@ -19,7 +19,6 @@ public:
     // watched and gives no ports.
     VirtualPortWatcher(const QString &directory, QObject *parent = nullptr);
 
-    QString directory() const { return dir; }
     bool isWatching() const;
     // Whether name counted as a port at the last look.
     bool isListed(const QString &name) const;

@@ -1,6 +1,7 @@
 // Device-side frame code: finding sound requests in a noisy stream, and the
 // layout of replies.
 #include "devframe.h"
+#include "frameoracle.h"
 
 #include <gtest/gtest.h>
 
@@ -10,25 +11,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A request built by hand, independent of the code under test.
-Bytes request(uint16_t code, const Bytes &data)
-{
-    Bytes f = {0x55,
-               0xAA,
-               uint8_t(code),
-               uint8_t(code >> 8),
-               uint8_t(data.size()),
-               uint8_t(data.size() >> 8)};
-    f.insert(f.end(), data.begin(), data.end());
-    if (data.size() % 2)
-        f.push_back(0);
-    uint16_t check = 0;
-    for (size_t i = 0; i < f.size(); i += 2)
-        check ^= uint16_t(f[i] | (f[i + 1] << 8));
-    f.push_back(uint8_t(check));
-    f.push_back(uint8_t(check >> 8));
-    return f;
-}
+using oracle::request;
 
 Bytes cat(std::initializer_list<Bytes> parts)
 {

@@ -1,5 +1,6 @@
 // The simulator seen from the host's end of the pseudo-terminal, with plain
 // POSIX I/O: publishing, exchanges, resynchronisation and the dropped port.
+#include "frameoracle.h"
 #include "kivra_portdir.h"
 #include "simulator.h"
 
@@ -24,17 +25,12 @@ namespace {
 // Generous bound for a reply to arrive, so a loaded machine cannot fail a test.
 constexpr int kPatienceMs = 3000;
 
+// A request carrying one 4-byte value, built by the frame oracle.
 Bytes request(uint16_t code, int32_t value)
 {
-    const uint32_t v = uint32_t(value);
-    Bytes f = {0x55, 0xAA,       uint8_t(code),   uint8_t(code >> 8), 4,
-               0,    uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16),   uint8_t(v >> 24)};
-    uint16_t check = 0;
-    for (size_t i = 0; i < f.size(); i += 2)
-        check ^= uint16_t(f[i] | (f[i + 1] << 8));
-    f.push_back(uint8_t(check));
-    f.push_back(uint8_t(check >> 8));
-    return f;
+    const auto v = static_cast<uint32_t>(value);
+    return oracle::request(code, {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                                  static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)});
 }
 
 class SimPort : public ::testing::Test
