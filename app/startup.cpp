@@ -1,24 +1,58 @@
 #include "startup.h"
 
+#include "translationcheck.h"
 #include "zentowidget.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QTranslator>
+
+#include <utility>
 
 namespace {
 constexpr char kTranslationFile[] = "/trans_en_US.qm";
 constexpr char kFontFile[] = "/font.ttf";
 constexpr char kDebugSwitch[] = "-debug";
 constexpr int kFontPixelSize = 16;
+
+// The checked bytes themselves are what the translator reads (it does not
+// copy them), so the file cannot change between the check and the load. They
+// live as long as the translator.
+class TranslationBytes : public QObject
+{
+public:
+    TranslationBytes(QByteArray contents, QObject *owner)
+        : QObject(owner), bytes(std::move(contents))
+    {
+    }
+    const QByteArray bytes;
+};
+
+QByteArray readTranslation(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > startup::kMaxTranslationBytes) {
+        return QByteArray();
+    }
+    return file.read(startup::kMaxTranslationBytes + 1);
+}
 } // namespace
 
 namespace startup {
 
 bool installEnglish(QTranslator &translator, const QString &appDir)
 {
-    const bool loaded = translator.load(appDir + QLatin1String(kTranslationFile));
+    // A file that fails the check is treated as a missing one: the empty
+    // translator leaves every text in Chinese.
+    const QByteArray contents = readTranslation(appDir + QLatin1String(kTranslationFile));
+    bool loaded = false;
+    if (!contents.isEmpty() && translationIntact(contents)) {
+        const auto *held = new TranslationBytes(contents, &translator);
+        loaded = translator.load(reinterpret_cast<const uchar *>(held->bytes.constData()),
+                                 held->bytes.size());
+    }
     QCoreApplication::installTranslator(&translator);
     return loaded;
 }

@@ -14,7 +14,8 @@ namespace startup {
 
 // Loads trans_en_US.qm from appDir into the translator and installs it in the
 // application, whether or not the load worked (an empty translator changes
-// nothing). Returns whether the file was loaded.
+// nothing). A file that is not byte for byte the one this build compiled is
+// treated as missing. Returns whether the file was loaded.
 bool installEnglish(QTranslator &translator, const QString &appDir);
 
 // Makes the first family of font.ttf in appDir, at 16 pixels, the

@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -242,9 +243,13 @@ int openPort(const char *name)
     if (name && isNetworkName(name)) {
         return openNetPort(name);
     }
-    const std::string path = resolvePortPath(name ? name : "");
+    dev_t expected = 0;
+    const std::string path = resolvePortPath(name ? name : "", &expected);
     if (path.empty()) {
         return -1;
+    }
+    if (isNetworkName(path)) {
+        return openNetPort(path);
     }
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -257,7 +262,10 @@ int openPort(const char *name)
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
     // keeps out everyone, this process included.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // A published port must still be the device that was checked.
+    struct stat info;
+    if (!isatty(fd) || (expected != 0 && (fstat(fd, &info) != 0 || info.st_rdev != expected)) ||
+        flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return -1;
     }

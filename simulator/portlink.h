@@ -1,5 +1,7 @@
 // Publishing a pseudo-terminal as a named port: a symbolic link in the
-// virtual-port directory that the library lists and opens by name.
+// virtual-port directory that the library lists and opens by name, and beside
+// it a lock held for as long as the port is served, so that a link left by a
+// killed simulator is known to be stale.
 #ifndef KIVRA_SIM_PORTLINK_H
 #define KIVRA_SIM_PORTLINK_H
 
@@ -10,19 +12,27 @@ namespace kivrasim {
 enum class PublishResult
 {
     Published,
-    NameTaken, // a live link or another file already has the name
+    NameTaken, // a live simulator or another file already has the name
     Failed,
 };
 
-// Creates dir (0700) if missing and links dir/name -> target. A stale link
-// whose target is gone is replaced. linkPath receives the link's path, error a
-// line for the user when the result is not Published.
-PublishResult publishLink(const std::string &dir, const std::string &name,
-                          const std::string &target, std::string &linkPath, std::string &error);
+struct Publication
+{
+    std::string linkPath; // dir/name
+    std::string lockPath; // dir/.name.lock
+    std::string target;
+    int lockFd = -1;
+};
 
-// Removes linkPath if it still points at target (another simulator may have
-// taken the name since).
-void unpublishLink(const std::string &linkPath, const std::string &target);
+// Creates dir (0700) if missing and refuses a directory that fails the shared
+// check. Takes the name's lock, removes the stale entries of simulators that
+// are gone (this name's and others'), then links dir/name -> target. error
+// receives a line for the user when the result is not Published.
+PublishResult publishLink(const std::string &dir, const std::string &name,
+                          const std::string &target, Publication &publication, std::string &error);
+
+// Removes the link if it still points at the target, then the lock.
+void unpublishLink(Publication &publication);
 
 } // namespace kivrasim
 

@@ -4,34 +4,29 @@
 #include "simulator.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kivrasim {
 
 namespace {
 
-constexpr mode_t kPortDirMode = 0700;
-
-// mkdir -p with the port directory's mode for every level it creates.
-bool makeDirs(const std::string &dir)
-{
-    struct stat st
-    {
-    };
-    if (::stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !makeDirs(dir.substr(0, slash)))
-        return false;
-    return ::mkdir(dir.c_str(), kPortDirMode) == 0 || errno == EEXIST;
-}
+constexpr mode_t kLockFileMode = 0600;
+// Another simulator clearing away stale entries holds a lock for a moment;
+// a name is taken only when its lock stays held past these retries.
+constexpr int kLockAttempts = 20;
+constexpr std::chrono::milliseconds kLockRetryPause{2};
+constexpr const char *kLockPrefix = ".";
+constexpr const char *kLockSuffix = ".lock";
 
 bool validName(const std::string &name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos;
 }
 
 std::string readLink(const std::string &path)
@@ -41,13 +36,97 @@ std::string readLink(const std::string &path)
     return n < 0 ? std::string() : std::string(buf, size_t(n));
 }
 
-// A link counts as live while its target is a terminal device that exists.
-bool liveLink(const std::string &path)
+bool writeLock(int fd)
+{
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+bool sameFile(int fd, const std::string &path)
+{
+    struct stat held
+    {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+enum class LockResult
+{
+    Locked,
+    Busy,
+    Failed,
+};
+
+// Takes path's lock, creating the file. The lock must be on the file that
+// still has the name: one unlinked by its last holder after we opened it
+// would lock nothing that anyone else sees.
+LockResult takeLock(const std::string &path, int &fd, bool wait)
+{
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                    kLockFileMode);
+        if (fd < 0) {
+            return LockResult::Failed;
+        }
+        if (writeLock(fd) && sameFile(fd, path)) {
+            return LockResult::Locked;
+        }
+        const bool busy = errno == EAGAIN || errno == EACCES;
+        ::close(fd);
+        fd = -1;
+        if (!wait && busy) {
+            return LockResult::Busy;
+        }
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
+    return LockResult::Busy;
+}
+
+bool isLink(const std::string &path)
 {
     struct stat st
     {
     };
-    return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Removes the link and lock of every simulator in dir that is gone: its lock
+// file is there but nobody holds it.
+void removeStaleEntries(const std::string &dir)
+{
+    DIR *stream = ::opendir(dir.c_str());
+    if (!stream) {
+        return;
+    }
+    const std::string prefix = kLockPrefix;
+    const std::string suffix = kLockSuffix;
+    while (const dirent *item = ::readdir(stream)) {
+        const std::string file = item->d_name;
+        if (file.size() <= prefix.size() + suffix.size() || file.compare(0, 1, prefix) != 0 ||
+            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const std::string name =
+            file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
+        if (kivra::portLockName(name) != file) {
+            continue;
+        }
+        int fd = -1;
+        const std::string lockPath = dir + "/" + file;
+        if (takeLock(lockPath, fd, false) != LockResult::Locked) {
+            continue;
+        }
+        const std::string linkPath = dir + "/" + name;
+        if (isLink(linkPath)) {
+            ::unlink(linkPath.c_str());
+        }
+        ::unlink(lockPath.c_str());
+        ::close(fd);
+    }
+    ::closedir(stream);
 }
 
 } // namespace
@@ -58,45 +137,68 @@ std::string defaultPortDir()
 }
 
 PublishResult publishLink(const std::string &dir, const std::string &name,
-                          const std::string &target, std::string &linkPath, std::string &error)
+                          const std::string &target, Publication &publication, std::string &error)
 {
     if (!validName(name)) {
         error = "invalid port name \"" + name + "\"";
         return PublishResult::Failed;
     }
-    if (!makeDirs(dir)) {
-        error = "cannot create port directory " + dir + ": " + std::strerror(errno);
+    if (!kivra::preparePortDirectory(dir, error)) {
         return PublishResult::Failed;
     }
-    linkPath = dir + "/" + name;
-    if (::symlink(target.c_str(), linkPath.c_str()) == 0)
-        return PublishResult::Published;
-    if (errno != EEXIST) {
-        error = "cannot create " + linkPath + ": " + std::strerror(errno);
+    Publication pub;
+    pub.linkPath = dir + "/" + name;
+    pub.lockPath = dir + "/" + kivra::portLockName(name);
+    pub.target = target;
+    switch (takeLock(pub.lockPath, pub.lockFd, true)) {
+    case LockResult::Locked:
+        break;
+    case LockResult::Busy:
+        error = "port name " + name + " is taken by a running simulator (" + pub.linkPath +
+                (isLink(pub.linkPath) ? " -> " + readLink(pub.linkPath) : std::string()) + ")";
+        return PublishResult::NameTaken;
+    case LockResult::Failed:
+        error = "cannot create " + pub.lockPath + ": " + std::strerror(errno);
         return PublishResult::Failed;
     }
-    struct stat st
+    removeStaleEntries(dir);
+    // With the lock ours, a link to a pseudo-terminal (or to nothing) under
+    // this name was left by a simulator that is gone. Anything else (a file, a link to a
+    // real port) was put there by hand and is not ours to replace.
+    struct stat device
     {
     };
-    const bool isLink = ::lstat(linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    if (!isLink || liveLink(linkPath)) {
-        error = "port name " + name + " is taken (" + linkPath +
-                (isLink ? " -> " + readLink(linkPath) : std::string()) + ")";
-        return PublishResult::NameTaken;
+    if (isLink(pub.linkPath) && (readLink(pub.linkPath).rfind("/dev/pts/", 0) == 0 ||
+                                 ::stat(pub.linkPath.c_str(), &device) != 0)) {
+        ::unlink(pub.linkPath.c_str());
     }
-    // Left behind by a simulator that did not exit cleanly.
-    ::unlink(linkPath.c_str());
-    if (::symlink(target.c_str(), linkPath.c_str()) == 0)
-        return PublishResult::Published;
-    const int err = errno;
-    error = "cannot create " + linkPath + ": " + std::strerror(err);
-    return err == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+    if (::symlink(target.c_str(), pub.linkPath.c_str()) != 0) {
+        const int err = errno;
+        error = err == EEXIST
+                    ? "port name " + name + " is taken (" + pub.linkPath +
+                          (isLink(pub.linkPath) ? " -> " + readLink(pub.linkPath) : std::string()) +
+                          ")"
+                    : "cannot create " + pub.linkPath + ": " + std::strerror(err);
+        ::unlink(pub.lockPath.c_str());
+        ::close(pub.lockFd);
+        return err == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+    }
+    publication = pub;
+    return PublishResult::Published;
 }
 
-void unpublishLink(const std::string &linkPath, const std::string &target)
+void unpublishLink(Publication &publication)
 {
-    if (!linkPath.empty() && readLink(linkPath) == target)
-        ::unlink(linkPath.c_str());
+    if (publication.lockFd < 0) {
+        return;
+    }
+    if (readLink(publication.linkPath) == publication.target)
+        ::unlink(publication.linkPath.c_str());
+    // The lock file goes while still locked, so nobody takes a lock on a file
+    // that is about to lose its name.
+    ::unlink(publication.lockPath.c_str());
+    ::close(publication.lockFd);
+    publication = Publication();
 }
 
 } // namespace kivrasim

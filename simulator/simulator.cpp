@@ -60,7 +60,7 @@ struct Simulator::Impl
     EventHandler handler;
     std::string name;
     std::string linkPath;
-    bool published = false; // linkPath is ours to remove
+    Publication publication; // while published: the link and lock to remove
     std::string error;
 
     Pty pty;
@@ -81,9 +81,7 @@ struct Simulator::Impl
 
 void Simulator::Impl::unpublish()
 {
-    if (published)
-        unpublishLink(linkPath, pty.slavePath);
-    published = false;
+    unpublishLink(publication);
 }
 
 void Simulator::Impl::notify(Event::Kind kind, const std::string &text)
@@ -258,15 +256,15 @@ bool Simulator::start(const std::string &name, const std::string &portDir)
         d->error = error;
         return false;
     }
-    std::string link;
+    Publication publication;
     const std::string dir = portDir.empty() ? defaultPortDir() : portDir;
-    if (publishLink(dir, name, pty.slavePath, link, error) != PublishResult::Published) {
+    if (publishLink(dir, name, pty.slavePath, publication, error) != PublishResult::Published) {
         closePty(pty);
         d->error = error;
         return false;
     }
     if (::pipe2(d->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-        unpublishLink(link, pty.slavePath);
+        unpublishLink(publication);
         closePty(pty);
         d->error = "pipe: cannot create the wake-up pipe";
         return false;
@@ -275,8 +273,8 @@ bool Simulator::start(const std::string &name, const std::string &portDir)
         std::lock_guard<std::mutex> lock(d->mutex);
         d->pty = pty;
         d->name = name;
-        d->linkPath = link;
-        d->published = true;
+        d->linkPath = publication.linkPath;
+        d->publication = publication;
         d->error.clear();
     }
     d->stopping = false;

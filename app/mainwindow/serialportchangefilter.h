@@ -6,6 +6,7 @@
 #include <QString>
 
 class QWidget;
+class VirtualPortWatcher;
 
 // Turns the system's serial port arrival and removal notices into two
 // signals. On Windows these are the device-change broadcasts that reach the
@@ -23,6 +24,12 @@ public:
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
+    // Looks whether the named port is still there, for a caller whose
+    // exchange on it just failed, and reports its removal if it is gone. A
+    // port whose far end died (a killed simulator keeps its link) or whose
+    // device node went without a notice is found this way.
+    void checkPort(const QString &name);
+
 signals:
     void signal_serialPortInserted();
     void signal_serialPortRemoved(QString name);
@@ -37,6 +44,7 @@ private:
     void reportRemoved(const QString &name);
 
     QWidget *mainWidget = nullptr;
+    VirtualPortWatcher *virtualPorts = nullptr; // where there is a port directory
 };
 
 #endif

@@ -7,7 +7,12 @@
 #include "udevportwatcher.h"
 #include "virtualportwatcher.h"
 
+#include <QFileInfo>
 #include <QString>
+
+namespace {
+constexpr char kDevDir[] = "/dev/";
+} // namespace
 
 bool SerialPortChangeFilter::nativeEventFilter(const QByteArray &, void *, long *)
 {
@@ -20,8 +25,23 @@ void SerialPortChangeFilter::startWatching()
     connect(udev, &UdevPortWatcher::portAdded, this, [this] { reportInserted(); });
     connect(udev, &UdevPortWatcher::portRemoved, this, &SerialPortChangeFilter::reportRemoved);
 
-    auto *links =
+    virtualPorts =
         new VirtualPortWatcher(QString::fromLocal8Bit(kivra::virtualPortDirectory().c_str()), this);
-    connect(links, &VirtualPortWatcher::portAdded, this, [this] { reportInserted(); });
-    connect(links, &VirtualPortWatcher::portRemoved, this, &SerialPortChangeFilter::reportRemoved);
+    connect(virtualPorts, &VirtualPortWatcher::portAdded, this, [this] { reportInserted(); });
+    connect(virtualPorts, &VirtualPortWatcher::portRemoved, this,
+            &SerialPortChangeFilter::reportRemoved);
+}
+
+void SerialPortChangeFilter::checkPort(const QString &name)
+{
+    if (name.isEmpty()) {
+        return;
+    }
+    // A published port is gone when its entry stops counting, which the
+    // watcher reports itself; any other is gone with its device node.
+    if (virtualPorts->isListed(name)) {
+        virtualPorts->rescan();
+    } else if (!QFileInfo::exists(QLatin1String(kDevDir) + name)) {
+        reportRemoved(name);
+    }
 }

@@ -37,3 +37,6 @@ bool SerialPortChangeFilter::nativeEventFilter(const QByteArray &, void *message
 }
 
 void SerialPortChangeFilter::startWatching() {}
+
+// Every removal reaches the window as a broadcast; there is nothing to poll.
+void SerialPortChangeFilter::checkPort(const QString &) {}

@@ -1,16 +1,19 @@
 #include "virtualportwatcher.h"
 
-#include <QDir>
-#include <QFile>
+#include "kivra_portdir.h"
+
 #include <QStringList>
+
+#include <string>
 
 VirtualPortWatcher::VirtualPortWatcher(const QString &directory, QObject *parent)
     : QObject(parent), dir(directory)
 {
-    QDir d(dir);
-    if (!d.exists() && QDir().mkpath(dir)) {
-        // Other users have no business in a directory of this user's ports.
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // A directory that fails the shared check is not watched: its entries
+    // would not be opened anyway. A missing one is made private to the user.
+    std::string ignored;
+    if (!kivra::preparePortDirectory(dir.toStdString(), ignored)) {
+        return;
     }
     entries = currentEntries();
     watcher.addPath(dir);
@@ -24,11 +27,16 @@ bool VirtualPortWatcher::isWatching() const
 
 QSet<QString> VirtualPortWatcher::currentEntries() const
 {
-    // System includes links whose target is gone; hidden names are left out,
-    // as they are half-made entries rather than ports.
-    const QStringList names =
-        QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    return QSet<QString>(names.begin(), names.end());
+    QSet<QString> names;
+    for (const std::string &name : kivra::listPortEntries(dir.toStdString())) {
+        names.insert(QString::fromStdString(name));
+    }
+    return names;
+}
+
+bool VirtualPortWatcher::isListed(const QString &name) const
+{
+    return entries.contains(name);
 }
 
 void VirtualPortWatcher::rescan()

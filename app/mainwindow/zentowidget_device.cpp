@@ -5,6 +5,7 @@
 
 #include "KivraLibrary.h"
 #include "devdebugwidget.h"
+#include "serialportchangefilter.h"
 #include "settingswidget.h"
 
 #include <QByteArray>
@@ -220,6 +221,13 @@ void ZentoWidget::slot_MonitorTimeout()
         ui->pushButton_on->setChecked(true);
     } else if (state == kStateClosed) {
         ui->pushButton_off->setChecked(true);
+    } else if (state < 0) {
+        // A hung-up line fails every call; whether the port is gone is for
+        // the filter to tell, and a removal closes the device at once.
+        portChangeFilter->checkPort(portName);
+        if (devHandle <= 0) {
+            return;
+        }
     }
 
     const float frequency = getFrequency(devHandle);

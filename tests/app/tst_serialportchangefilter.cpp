@@ -2,6 +2,7 @@
 // and the filter fed by it as the main window sees it.
 #include "trovatest.h"
 
+#include "publishedport.h"
 #include "serialportchangefilter.h"
 #include "simulator.h"
 #include "virtualportwatcher.h"
@@ -19,7 +20,9 @@ class TestSerialPortChangeFilter : public QObject
 private slots:
     void watcherCreatesMissingDirectory();
     void watcherReportsEntriesByName();
-    void watcherIgnoresHiddenEntries();
+    void watcherIgnoresEntriesThatDoNotCount();
+    void watcherLeavesAnUntrustedDirectoryAlone();
+    void checkPortReportsOnlyPortsThatAreGone();
     void filterSignalsSimulatorComingAndGoing();
 };
 
@@ -35,34 +38,88 @@ void TestSerialPortChangeFilter::watcherCreatesMissingDirectory()
 void TestSerialPortChangeFilter::watcherReportsEntriesByName()
 {
     QTemporaryDir dir;
-    QVERIFY(QFile::link("/nonexistent/old", dir.path() + "/OLD1"));
+    const std::string path = dir.path().toStdString();
+    kivrasim::Simulator old, a, b;
+    QVERIFY(old.start("OLD1", path));
     VirtualPortWatcher watcher(dir.path());
     QSignalSpy added(&watcher, &VirtualPortWatcher::portAdded);
     QSignalSpy removed(&watcher, &VirtualPortWatcher::portRemoved);
 
-    // Links to nothing count too: a port may be published before its target.
-    QVERIFY(QFile::link("/nonexistent/a", dir.path() + "/PORTA"));
-    QVERIFY(QFile::link("/nonexistent/b", dir.path() + "/PORTB"));
+    QVERIFY(a.start("PORTA", path));
+    QVERIFY(b.start("PORTB", path));
     QTRY_COMPARE(added.count(), 2);
     QCOMPARE(added.at(0).at(0).toString(), QStringLiteral("PORTA"));
     QCOMPARE(added.at(1).at(0).toString(), QStringLiteral("PORTB"));
 
-    QVERIFY(QFile::remove(dir.path() + "/OLD1"));
+    old.stop();
     QTRY_COMPARE(removed.count(), 1);
     QCOMPARE(removed.at(0).at(0).toString(), QStringLiteral("OLD1"));
     QCOMPARE(added.count(), 2);
 }
 
-void TestSerialPortChangeFilter::watcherIgnoresHiddenEntries()
+void TestSerialPortChangeFilter::watcherIgnoresEntriesThatDoNotCount()
 {
     QTemporaryDir dir;
+    const std::string path = dir.path().toStdString();
     VirtualPortWatcher watcher(dir.path());
     QSignalSpy added(&watcher, &VirtualPortWatcher::portAdded);
 
-    QVERIFY(QFile::link("/nonexistent/x", dir.path() + "/.SIM1.tmp"));
-    QVERIFY(QFile::rename(dir.path() + "/.SIM1.tmp", dir.path() + "/SIM1"));
+    kivrasim::Simulator live;
+    QVERIFY(live.start("LIVE", path));
     QTRY_COMPARE(added.count(), 1);
-    QCOMPARE(added.at(0).at(0).toString(), QStringLiteral("SIM1"));
+    PublishedPort null(path, "NULL", "/dev/null");
+    PublishedPort tty(path, "TTY", "/dev/tty");
+    PublishedPort dead(path, "DEAD", live.ttyPath(), false);
+    PublishedPort hidden(path, ".HIDDEN", live.ttyPath());
+    QVERIFY(QFile::link("/nonexistent/x", dir.path() + "/NOWHERE"));
+    QVERIFY(null.ok() && tty.ok() && dead.ok() && hidden.ok());
+
+    // The next port that counts is the next notice, and the only one.
+    kivrasim::Simulator next;
+    QVERIFY(next.start("NEXT", path));
+    QTRY_COMPARE(added.count(), 2);
+    QTest::qWait(100);
+    QCOMPARE(added.count(), 2);
+    QCOMPARE(added.at(1).at(0).toString(), QStringLiteral("NEXT"));
+}
+
+void TestSerialPortChangeFilter::watcherLeavesAnUntrustedDirectoryAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::WriteOther | QFile::ExeOther));
+    VirtualPortWatcher watcher(dir.path());
+    QVERIFY(!watcher.isWatching());
+}
+
+void TestSerialPortChangeFilter::checkPortReportsOnlyPortsThatAreGone()
+{
+    QObject notAWidget;
+    SerialPortChangeFilter filter(&notAWidget);
+    QSignalSpy removed(&filter, &SerialPortChangeFilter::signal_serialPortRemoved);
+    kivrasim::Simulator sim;
+    QTest::ignoreMessage(QtDebugMsg, "28 串口连接");
+    QVERIFY(sim.start("ALIVE", portDirectory().toStdString()));
+    QTest::ignoreMessage(QtDebugMsg, "28 串口连接");
+    PublishedPort dying(portDirectory().toStdString(), "DYING", sim.ttyPath());
+    QVERIFY(dying.ok());
+    QTRY_COMPARE(filter.findChild<VirtualPortWatcher *>()->isListed("DYING"), true);
+
+    filter.checkPort(QStringLiteral("ALIVE")); // a live simulator
+    filter.checkPort(QStringLiteral("null"));  // a device node that is there
+    QCOMPARE(removed.count(), 0);
+
+    // Its publisher died: lock gone, link still there.
+    dying.release();
+    QTest::ignoreMessage(QtDebugMsg, "40 串口断开 \"DYING\"");
+    filter.checkPort(QStringLiteral("DYING"));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.at(0).at(0).toString(), QStringLiteral("DYING"));
+
+    QTest::ignoreMessage(QtDebugMsg, "40 串口断开 \"ttyKIVRAGONE\"");
+    filter.checkPort(QStringLiteral("ttyKIVRAGONE"));
+    QCOMPARE(removed.count(), 2);
 }
 
 void TestSerialPortChangeFilter::filterSignalsSimulatorComingAndGoing()

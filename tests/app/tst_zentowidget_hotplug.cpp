@@ -5,6 +5,7 @@
 
 #include "KivraLibrary.h"
 #include "devdebugwidget.h"
+#include "publishedport.h"
 #include "simulator.h"
 #include "zentowidget.h"
 
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 
 #include <memory>
 
@@ -44,6 +46,8 @@ private slots:
     void arrivalRefreshesList();
     void refreshWhileOpenKeepsDevice();
     void duplicateNamesShownOnce();
+    void killedSimulatorIsARemoval();
+    void silentControllerIsNoRemoval();
 
 private:
     QString message() const { return child<QLabel>(window.get(), "label_message")->text(); }
@@ -179,14 +183,53 @@ void TestZentoWidgetHotplug::duplicateNamesShownOnce()
     if (systemPort.isEmpty()) {
         QSKIP("This machine has no serial port of its own to shadow");
     }
-    QVERIFY(
-        QFile::link(QString::fromStdString(sim->ttyPath()), portDirectory() + '/' + systemPort));
+    PublishedPort shadow(portDirectory().toStdString(), systemPort.toStdString(), sim->ttyPath());
+    QVERIFY(shadow.ok());
     QCOMPARE(libraryPorts().count(systemPort), 2);
 
     child<QPushButton>(window.get(), "pushButton_refreshDevList")->click();
     QCOMPARE(listed().count(systemPort), 1);
     QCOMPARE(listed().size(), libraryPorts().size() - 1);
-    QFile::remove(portDirectory() + '/' + systemPort);
+}
+
+void TestZentoWidgetHotplug::killedSimulatorIsARemoval()
+{
+    // SIGKILL leaves the link behind, so the directory watch sees nothing;
+    // the failing monitor has to find out.
+    QProcess doomed;
+    doomed.setProcessChannelMode(QProcess::MergedChannels);
+    doomed.start(QStringLiteral(KIVRA_SIM_PROGRAM),
+                 {QStringLiteral("--name"), QStringLiteral("KILLED"), QStringLiteral("--port-dir"),
+                  portDirectory()});
+    QVERIFY(doomed.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY((said += doomed.readAll()).contains("port KILLED"));
+    openThroughWindow(window.get(), QStringLiteral("KILLED"));
+    QCOMPARE(message(), zh("打开设备成功"));
+
+    doomed.kill();
+    QVERIFY(doomed.waitForFinished());
+    QVERIFY2(QFileInfo(portDirectory() + "/KILLED").isSymLink(), "the link should have stayed");
+    QTRY_COMPARE(message(), zh("串口设备被移除"));
+    QVERIFY(!listed().contains(QStringLiteral("KILLED")));
+    child<QPushButton>(window.get(), "pushButton_off")->click();
+    QCOMPARE(message(), zh("设置快门关状态失败"));
+}
+
+void TestZentoWidgetHotplug::silentControllerIsNoRemoval()
+{
+    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    QCOMPARE(message(), zh("打开设备成功"));
+    kivrasim::Faults faults = sim->faults();
+    faults.silent = true;
+    sim->setFaults(faults);
+    // Several monitor ticks, each with failed calls.
+    QTest::qWait(500);
+    QCOMPARE(message(), zh("打开设备成功"));
+    faults.silent = false;
+    sim->setFaults(faults);
+    child<QPushButton>(window.get(), "pushButton_off")->click();
+    QCOMPARE(sim->parameter(code::kGetState), 2);
 }
 
 TROVA_TEST_MAIN(TestZentoWidgetHotplug)

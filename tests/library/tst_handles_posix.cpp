@@ -3,6 +3,7 @@
 // streams or another file of the process, whatever number the caller passes,
 // and a closed handle must never reach a port opened after it.
 #include "KivraLibrary.h"
+#include "publishedport.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -199,11 +201,20 @@ protected:
         ASSERT_TRUE(sim_.start("LISTSIM"));
         dir_ = fs::path(original_) / testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::create_directories(dir_);
+        fs::permissions(dir_, fs::perms::owner_all);
         setenv("KIVRA_PORT_DIR", dir_.c_str(), 1);
     }
-    void TearDown() override { setenv("KIVRA_PORT_DIR", original_.c_str(), 1); }
+    void TearDown() override
+    {
+        links_.clear();
+        setenv("KIVRA_PORT_DIR", original_.c_str(), 1);
+    }
 
-    void link(const std::string &name) { fs::create_symlink(sim_.ttyPath(), dir_ / name); }
+    void link(const std::string &name)
+    {
+        links_.push_back(std::make_unique<PublishedPort>(dir_.string(), name, sim_.ttyPath()));
+        ASSERT_TRUE(links_.back()->ok()) << name;
+    }
 
     std::string list(int size, int *count)
     {
@@ -215,6 +226,7 @@ protected:
     kivrasim::Simulator sim_;
     std::string original_;
     fs::path dir_;
+    std::vector<std::unique_ptr<PublishedPort>> links_;
 };
 
 TEST_F(PortList, VirtualPortsFollowTheMachinesOwnInOrder)

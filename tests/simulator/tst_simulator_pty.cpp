@@ -1,7 +1,9 @@
 // The simulator seen from the host's end of the pseudo-terminal, with plain
 // POSIX I/O: publishing, exchanges, resynchronisation and the dropped port.
+#include "kivra_portdir.h"
 #include "simulator.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -216,6 +219,142 @@ TEST(PortDir, ExplicitThenRuntimeThenTmp)
         ::setenv("KIVRA_PORT_DIR", port.c_str(), 1);
     if (savedRuntime)
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// A private directory under /tmp for one test, removed with what is left in it.
+struct ScratchDir
+{
+    ScratchDir()
+    {
+        char pattern[] = "/tmp/kivra-simdir-XXXXXX";
+        path = ::mkdtemp(pattern) ? pattern : "";
+    }
+    ~ScratchDir()
+    {
+        ::chmod(path.c_str(), 0700);
+        std::system(("rm -rf '" + path + "'").c_str());
+    }
+    bool exists(const std::string &name) const
+    {
+        struct stat st
+        {
+        };
+        return ::lstat((path + "/" + name).c_str(), &st) == 0;
+    }
+    std::string path;
+};
+
+TEST(PortDirCheck, SimulatorRefusesADirectoryItCannotTrust)
+{
+    struct Case
+    {
+        const char *what;
+        const char *expectedWords;
+        void (*spoil)(const std::string &dir);
+    };
+    const Case cases[] = {
+        {"mode 1777", "open to group or others",
+         [](const std::string &dir) { ::chmod(dir.c_str(), 01777); }},
+        {"a link instead of a directory", "not a directory",
+         [](const std::string &dir) {
+             ::rename(dir.c_str(), (dir + ".real").c_str());
+             ::symlink((dir + ".real").c_str(), dir.c_str());
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir base;
+        const std::string dir = base.path + "/ports";
+        ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+        c.spoil(dir);
+        Simulator sim;
+        EXPECT_FALSE(sim.start("SIM1", dir));
+        EXPECT_NE(sim.lastError().find(c.expectedWords), std::string::npos) << sim.lastError();
+        EXPECT_FALSE(base.exists("ports/SIM1"));
+        EXPECT_FALSE(base.exists("ports.real/SIM1"));
+    }
+}
+
+TEST(PortDirCheck, SimulatorMakesAMissingDirectoryPrivate)
+{
+    ScratchDir base;
+    const std::string dir = base.path + "/new/ports";
+    Simulator sim;
+    ASSERT_TRUE(sim.start("SIM1", dir)) << sim.lastError();
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(kivra::classifyPortEntry(dir, "SIM1").kind, kivra::PortEntryKind::Device);
+    sim.stop();
+    EXPECT_FALSE(base.exists("new/ports/SIM1"));
+    EXPECT_FALSE(base.exists("new/ports/" + kivra::portLockName("SIM1")));
+}
+
+// A simulator killed outright leaves its link and lock file but not its lock:
+// the link stops counting at once and the next simulator clears it away.
+TEST(PortDirCheck, KilledSimulatorsLinkIsStaleAndTheNextOneRemovesIt)
+{
+    ScratchDir base;
+    const std::string dir = base.path;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Simulator doomed;
+        const char ok = doomed.start("DEAD", dir) ? 'y' : 'n';
+        if (::write(ready[1], &ok, 1) != 1)
+            _exit(1);
+        for (;;)
+            ::pause();
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(ok, 'y');
+    EXPECT_EQ(kivra::classifyPortEntry(dir, "DEAD").kind, kivra::PortEntryKind::Device);
+    // Taken while it lives, even though its link could be replaced.
+    {
+        Simulator rival;
+        EXPECT_FALSE(rival.start("DEAD", dir));
+        EXPECT_NE(rival.lastError().find("taken"), std::string::npos) << rival.lastError();
+    }
+
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(base.exists("DEAD")) << "the killed simulator's link should still be there";
+    ASSERT_TRUE(base.exists(kivra::portLockName("DEAD")));
+    EXPECT_EQ(kivra::classifyPortEntry(dir, "DEAD").kind, kivra::PortEntryKind::None);
+    EXPECT_TRUE(kivra::listPortEntries(dir).empty());
+
+    Simulator next;
+    ASSERT_TRUE(next.start("NEXT", dir)) << next.lastError();
+    EXPECT_FALSE(base.exists("DEAD"));
+    EXPECT_FALSE(base.exists(kivra::portLockName("DEAD")));
+    EXPECT_EQ(kivra::listPortEntries(dir), std::vector<std::string>{"NEXT"});
+}
+
+TEST(PortDirCheck, TheNameOfAKilledSimulatorCanBeTakenAgain)
+{
+    ScratchDir base;
+    // As a killed simulator leaves it: link to a pseudo-terminal, lock file
+    // that nobody holds.
+    ASSERT_EQ(::symlink("/dev/pts/4242", (base.path + "/SIM1").c_str()), 0);
+    const int lock =
+        ::open((base.path + "/" + kivra::portLockName("SIM1")).c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(lock, 0);
+    ::close(lock);
+    Simulator sim;
+    ASSERT_TRUE(sim.start("SIM1", base.path)) << sim.lastError();
+    EXPECT_EQ(kivra::classifyPortEntry(base.path, "SIM1").target, sim.ttyPath());
 }
 
 } // namespace

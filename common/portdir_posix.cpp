@@ -1,0 +1,311 @@
+#include "kivra_portdir.h"
+
+#include "ttydevice_linux.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kivra {
+
+namespace {
+
+constexpr mode_t kPortDirMode = 0700;
+constexpr mode_t kGroupOtherAccess = 0077;
+constexpr const char *kDefaultSysRoot = "/sys";
+// A URL is a line; anything longer is not one.
+constexpr size_t kMaxUrlFileBytes = 512;
+constexpr mode_t kGroupOtherWrite = 0022;
+constexpr const char *kNetworkSchemes[] = {"socket://", "rfc2217://"};
+
+// A descriptor that closes itself.
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+PortDirStatus statusOf(const struct stat &info, const PortTrust &trust)
+{
+    if (!S_ISDIR(info.st_mode)) {
+        return PortDirStatus::NotADirectory;
+    }
+    if (info.st_uid != trust.user) {
+        return PortDirStatus::NotOwned;
+    }
+    if ((info.st_mode & kGroupOtherAccess) != 0) {
+        return PortDirStatus::OpenToOthers;
+    }
+    return PortDirStatus::Usable;
+}
+
+// Opens dir without following a link in its last component and checks what
+// was opened, so the check and the later lookups see the same directory.
+int openPortDirectory(const std::string &dir, const PortTrust &trust, PortDirStatus *status)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        struct stat info;
+        if (::lstat(dir.c_str(), &info) != 0) {
+            *status = PortDirStatus::Missing;
+        } else {
+            *status = S_ISDIR(info.st_mode) ? statusOf(info, trust) : PortDirStatus::NotADirectory;
+            if (*status == PortDirStatus::Usable) {
+                *status = PortDirStatus::Unreadable;
+            }
+        }
+        return -1;
+    }
+    struct stat info;
+    *status = ::fstat(fd, &info) == 0 ? statusOf(info, trust) : PortDirStatus::Missing;
+    if (*status != PortDirStatus::Usable) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool plausibleName(const std::string &name)
+{
+    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos;
+}
+
+enum class LockState
+{
+    Absent,
+    Held,
+    Released,
+};
+
+LockState lockState(int dirFd, const std::string &name, const PortTrust &trust)
+{
+    const Fd lock(::openat(dirFd, portLockName(name).c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (lock.get() < 0) {
+        return errno == ENOENT ? LockState::Absent : LockState::Released;
+    }
+    struct stat info;
+    if (::fstat(lock.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != trust.user) {
+        return LockState::Released;
+    }
+    // Only asks: taking the lock, even briefly, could turn away a simulator
+    // that is starting under this name.
+    struct flock probe = {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    if (::fcntl(lock.get(), F_OFD_GETLK, &probe) != 0) {
+        return LockState::Released;
+    }
+    return probe.l_type == F_UNLCK ? LockState::Released : LockState::Held;
+}
+
+std::string targetPath(const std::string &dir, int dirFd, const std::string &name)
+{
+    char text[PATH_MAX];
+    const ssize_t length = ::readlinkat(dirFd, name.c_str(), text, sizeof text - 1);
+    if (length <= 0) {
+        return std::string();
+    }
+    const std::string target(text, static_cast<size_t>(length));
+    return target.front() == '/' ? target : dir + "/" + target;
+}
+
+// The URL in a network entry, or "" when the file is not one: read through a
+// descriptor opened without following links and checked as opened.
+std::string networkUrl(int dirFd, const std::string &name, const PortTrust &trust)
+{
+    const Fd file(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != trust.user || (info.st_mode & kGroupOtherWrite) != 0 ||
+        static_cast<size_t>(info.st_size) > kMaxUrlFileBytes) {
+        return std::string();
+    }
+    char text[kMaxUrlFileBytes + 1];
+    const ssize_t length = ::read(file.get(), text, kMaxUrlFileBytes);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string url(text, static_cast<size_t>(length));
+    while (!url.empty() && (url.back() == '\n' || url.back() == '\r' || url.back() == ' ')) {
+        url.pop_back();
+    }
+    for (char c : url) {
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) {
+            return std::string();
+        }
+    }
+    for (const char *scheme : kNetworkSchemes) {
+        if (url.compare(0, std::strlen(scheme), scheme) == 0 && url.size() > std::strlen(scheme)) {
+            return url;
+        }
+    }
+    return std::string();
+}
+
+PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
+                     const PortTrust &trust)
+{
+    PortEntry entry;
+    if (!plausibleName(name)) {
+        return entry;
+    }
+    struct stat link;
+    if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0 ||
+        link.st_uid != trust.user) {
+        return entry;
+    }
+    if (S_ISREG(link.st_mode)) {
+        entry.target = networkUrl(dirFd, name, trust);
+        if (!entry.target.empty()) {
+            entry.kind = PortEntryKind::Network;
+        }
+        return entry;
+    }
+    if (!S_ISLNK(link.st_mode)) {
+        return entry;
+    }
+    struct stat device;
+    if (::fstatat(dirFd, name.c_str(), &device, 0) != 0 || !S_ISCHR(device.st_mode)) {
+        return entry;
+    }
+    if (trust.controllingTerminal != 0 && device.st_rdev == trust.controllingTerminal) {
+        return entry;
+    }
+    const LockState lock = lockState(dirFd, name, trust);
+    switch (ttyKind(device.st_rdev, trust.sysRoot)) {
+    case TtyKind::PseudoTerminal:
+        if (device.st_uid != trust.user || lock != LockState::Held) {
+            return entry;
+        }
+        break;
+    case TtyKind::SerialPort:
+        if (lock == LockState::Released) {
+            return entry;
+        }
+        break;
+    case TtyKind::Other:
+        return entry;
+    }
+    entry.target = targetPath(dir, dirFd, name);
+    if (!entry.target.empty()) {
+        entry.kind = PortEntryKind::Device;
+        entry.device = device.st_rdev;
+    }
+    return entry;
+}
+
+} // namespace
+
+PortTrust::PortTrust()
+    : user(::geteuid()), sysRoot(kDefaultSysRoot), controllingTerminal(kivra::controllingTerminal())
+{
+}
+
+PortDirStatus checkPortDirectory(const std::string &dir, const PortTrust &trust)
+{
+    PortDirStatus status = PortDirStatus::Missing;
+    const Fd fd(openPortDirectory(dir, trust, &status));
+    return status;
+}
+
+std::string describePortDirStatus(const std::string &dir, PortDirStatus status)
+{
+    switch (status) {
+    case PortDirStatus::Usable:
+        return "port directory " + dir + " is usable";
+    case PortDirStatus::Missing:
+        return "port directory " + dir + " does not exist";
+    case PortDirStatus::NotADirectory:
+        return "port directory " + dir + " is not a directory of its own (a link or a file)";
+    case PortDirStatus::NotOwned:
+        return "port directory " + dir + " belongs to another user";
+    case PortDirStatus::OpenToOthers:
+        return "port directory " + dir + " is open to group or others (it must be mode 0700)";
+    case PortDirStatus::Unreadable:
+        return "port directory " + dir + " cannot be read";
+    }
+    return "port directory " + dir + " cannot be used";
+}
+
+bool preparePortDirectory(const std::string &dir, std::string &error, const PortTrust &trust)
+{
+    PortDirStatus status = checkPortDirectory(dir, trust);
+    if (status == PortDirStatus::Missing) {
+        // Parents first; each level this makes is private like the leaf.
+        for (size_t slash = dir.find('/', 1); slash != std::string::npos;
+             slash = dir.find('/', slash + 1)) {
+            ::mkdir(dir.substr(0, slash).c_str(), kPortDirMode);
+        }
+        if (::mkdir(dir.c_str(), kPortDirMode) != 0 && errno != EEXIST) {
+            error = "cannot create port directory " + dir + ": " + std::strerror(errno);
+            return false;
+        }
+        status = checkPortDirectory(dir, trust);
+    }
+    if (status != PortDirStatus::Usable) {
+        error = describePortDirStatus(dir, status) + "; not using it";
+        return false;
+    }
+    return true;
+}
+
+PortEntry classifyPortEntry(const std::string &dir, const std::string &name, const PortTrust &trust)
+{
+    PortDirStatus status = PortDirStatus::Missing;
+    const Fd dirFd(openPortDirectory(dir, trust, &status));
+    if (dirFd.get() < 0) {
+        return PortEntry();
+    }
+    return classifyIn(dir, dirFd.get(), name, trust);
+}
+
+std::vector<std::string> listPortEntries(const std::string &dir, const PortTrust &trust)
+{
+    std::vector<std::string> names;
+    PortDirStatus status = PortDirStatus::Missing;
+    const int fd = openPortDirectory(dir, trust, &status);
+    if (fd < 0) {
+        return names;
+    }
+    // fdopendir takes the descriptor over; a second one serves the lookups.
+    const Fd lookups(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    DIR *stream = ::fdopendir(fd);
+    if (!stream) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent *item = ::readdir(stream)) {
+        const std::string name = item->d_name;
+        if (lookups.get() >= 0 &&
+            classifyIn(dir, lookups.get(), name, trust).kind != PortEntryKind::None) {
+            names.push_back(name);
+        }
+    }
+    ::closedir(stream);
+    return names;
+}
+
+std::string portLockName(const std::string &name)
+{
+    return "." + name + ".lock";
+}
+
+} // namespace kivra
