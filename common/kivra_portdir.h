@@ -69,6 +69,7 @@ enum class PortEntryKind
 {
     None,   // does not count as a port
     Device, // a link to a terminal device; target is the device's path
+    Network, // a file of ours holding a socket:// or rfc2217:// URL; target is it
 };
 
 struct PortEntry
@@ -83,8 +84,10 @@ struct PortEntry
 // the name's lock (a pseudo-terminal outlives no one, so without that lock its
 // number may since have gone to an unrelated terminal), or a real serial port
 // (hardware behind it) whose lock, if it has one, is held. Never the caller's
-// controlling terminal. Names starting with "." (locks, half-made entries) are
-// never ports. An unusable directory has no entries.
+// controlling terminal. A Network entry is a regular file (not a link) owned
+// by the user, writable by no one else, whose one line of text is a URL with a
+// network scheme (checked in full when it is opened). Names starting with "."
+// (locks, half-made entries) are never ports. An unusable directory has no entries.
 PortEntry classifyPortEntry(const std::string &dir, const std::string &name,
                             const PortTrust &trust = PortTrust());
 

@@ -17,6 +17,10 @@ namespace {
 constexpr mode_t kPortDirMode = 0700;
 constexpr mode_t kGroupOtherAccess = 0077;
 constexpr const char *kDefaultSysRoot = "/sys";
+// A URL is a line; anything longer is not one.
+constexpr size_t kMaxUrlFileBytes = 512;
+constexpr mode_t kGroupOtherWrite = 0022;
+constexpr const char *kNetworkSchemes[] = {"socket://", "rfc2217://"};
 
 // A descriptor that closes itself.
 class Fd
@@ -122,6 +126,40 @@ std::string targetPath(const std::string &dir, int dirFd, const std::string &nam
     return target.front() == '/' ? target : dir + "/" + target;
 }
 
+// The URL in a network entry, or "" when the file is not one: read through a
+// descriptor opened without following links and checked as opened.
+std::string networkUrl(int dirFd, const std::string &name, const PortTrust &trust)
+{
+    const Fd file(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != trust.user || (info.st_mode & kGroupOtherWrite) != 0 ||
+        static_cast<size_t>(info.st_size) > kMaxUrlFileBytes) {
+        return std::string();
+    }
+    char text[kMaxUrlFileBytes + 1];
+    const ssize_t length = ::read(file.get(), text, kMaxUrlFileBytes);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string url(text, static_cast<size_t>(length));
+    while (!url.empty() && (url.back() == '\n' || url.back() == '\r' || url.back() == ' ')) {
+        url.pop_back();
+    }
+    for (char c : url) {
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) {
+            return std::string();
+        }
+    }
+    for (const char *scheme : kNetworkSchemes) {
+        if (url.compare(0, std::strlen(scheme), scheme) == 0 && url.size() > std::strlen(scheme)) {
+            return url;
+        }
+    }
+    return std::string();
+}
+
 PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
                      const PortTrust &trust)
 {
@@ -130,8 +168,18 @@ PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
         return entry;
     }
     struct stat link;
-    if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(link.st_mode) ||
+    if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0 ||
         link.st_uid != trust.user) {
+        return entry;
+    }
+    if (S_ISREG(link.st_mode)) {
+        entry.target = networkUrl(dirFd, name, trust);
+        if (!entry.target.empty()) {
+            entry.kind = PortEntryKind::Network;
+        }
+        return entry;
+    }
+    if (!S_ISLNK(link.st_mode)) {
         return entry;
     }
     struct stat device;

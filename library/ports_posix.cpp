@@ -62,7 +62,7 @@ std::string resolvePortPath(const std::string &name, dev_t *device)
         struct stat info;
         if (fstatat(AT_FDCWD, (dir + "/" + name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
             const PortEntry entry = classifyPortEntry(dir, name);
-            if (entry.kind != PortEntryKind::Device) {
+            if (entry.kind == PortEntryKind::None) {
                 return std::string();
             }
             if (device) {

@@ -14,7 +14,8 @@ namespace kivra {
 // The device path for a port name: an absolute path as given; a bare name
 // from the virtual-port directory when that directory passes its check and
 // holds the name, else from /dev. Returns an empty string for an empty name, a
-// relative path or a virtual entry that does not count. device receives the
+// relative path or a virtual entry that does not count; for a network entry,
+// its URL. device receives the
 // device number the path must have once opened (0: not known beforehand).
 std::string resolvePortPath(const std::string &name, dev_t *device = nullptr);
 

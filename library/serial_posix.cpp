@@ -254,6 +254,9 @@ int openPort(const char *name)
     if (path.empty()) {
         return -1;
     }
+    if (isNetworkName(path)) {
+        return openNetPort(path);
+    }
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return -1;

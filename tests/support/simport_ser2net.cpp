@@ -1,16 +1,32 @@
 // SimPort on the in-process simulator behind a real ser2net: the name is the
 // server's URL, so every test written against the seam runs over the network.
-// KIVRA_SIMPORT_RFC2217 picks telnet with RFC 2217, else raw TCP.
+// KIVRA_SIMPORT_RFC2217 picks telnet with RFC 2217, published as an entry of
+// the port directory (a file holding the URL) and named by it; else raw TCP,
+// named by its URL.
 #include "simport.h"
 
 #include "ser2net_posix.h"
 #include "simulator.h"
 
+#include "kivra_portdir.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sys/stat.h>
+
 struct SimPort::Impl
 {
     kivrasim::Simulator simulator;
     Ser2Net bridge;
+    std::string name;  // the entry's name
+    std::string entry; // the port directory's file, when published
     bool running = false;
+    ~Impl()
+    {
+        if (!entry.empty()) {
+            std::remove(entry.c_str());
+        }
+    }
 };
 
 SimPort::SimPort(const SimOptions &options) : d(new Impl)
@@ -34,8 +50,17 @@ SimPort::SimPort(const SimOptions &options) : d(new Impl)
 #else
     const Ser2Net::Kind kind = Ser2Net::Kind::Raw;
 #endif
-    d->running = d->simulator.start("NETSIM" + std::to_string(++serial)) &&
-                 d->bridge.start(d->simulator.ttyPath(), kind);
+    const std::string number = std::to_string(++serial);
+    d->running =
+        d->simulator.start("NETSIM" + number) && d->bridge.start(d->simulator.ttyPath(), kind);
+#ifdef KIVRA_SIMPORT_RFC2217
+    if (d->running) {
+        d->name = "NETURL" + number;
+        d->entry = kivra::virtualPortDirectory() + "/" + d->name;
+        std::ofstream(d->entry) << d->bridge.url() << "\n";
+        chmod(d->entry.c_str(), S_IRUSR | S_IWUSR);
+    }
+#endif
 }
 
 SimPort::~SimPort() = default;
@@ -47,5 +72,5 @@ bool SimPort::isRunning() const
 
 std::string SimPort::name() const
 {
-    return d->bridge.url();
+    return d->name.empty() ? d->bridge.url() : d->name;
 }
