@@ -60,8 +60,10 @@ done
 /usr/sbin/ser2net -n -u -c "$yaml" -P "$work/ser2net.pid" &
 pids+=($!)
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-await listening $raw_port && await listening $rfc_port ||
-    { echo "ser2net does not listen on ports $raw_port and $rfc_port" >&2; exit 1; }
+if ! await listening $raw_port || ! await listening $rfc_port; then
+    echo "ser2net does not listen on ports $raw_port and $rfc_port" >&2
+    exit 1
+fi
 # Each URL file appears whole and private, by a rename, so the program's
 # port watcher sees it once, complete.
 publish() {
