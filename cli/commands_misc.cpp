@@ -46,7 +46,7 @@ int runPorts(const QStringList &args)
                      QStringLiteral("List the serial ports, one a line."));
     const QCommandLineOption details(
         QStringLiteral("details"),
-        QStringLiteral("Add what the system knows of each port: device path, link target, "
+        QStringLiteral("Add what the system knows of each port: device path, link target, URL, "
                        "driver, USB vendor:product, serial number."));
     line.parser.addOption(details);
     const int parsed = line.parse(args, 0, 0);

@@ -37,6 +37,16 @@ std::string portPath(const std::string &name)
     return kDevDir + name;
 }
 
+// The URL of the network entry published under name, or "".
+std::string networkUrl(const std::string &name)
+{
+    if (name.empty() || name.find('/') != std::string::npos) {
+        return std::string();
+    }
+    const kivra::PortEntry entry = kivra::classifyPortEntry(kivra::virtualPortDirectory(), name);
+    return entry.kind == kivra::PortEntryKind::Network ? entry.target : std::string();
+}
+
 std::string readLink(const std::string &path)
 {
     char target[PATH_MAX];
@@ -147,6 +157,11 @@ std::string diagnoseOpenFailure(const std::string &name)
     if (name.empty() || (name.front() != '/' && name.find('/') != std::string::npos)) {
         return "'" + name + "' is not a port name";
     }
+    const std::string url = networkUrl(name);
+    if (!url.empty()) {
+        return "port " + name + " (" + url +
+               ") cannot be reached: the connection was refused or the server did not answer";
+    }
     const std::string path = portPath(name);
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
@@ -187,6 +202,12 @@ std::vector<std::pair<std::string, std::string>> portDetails(const std::string &
     std::vector<std::pair<std::string, std::string>> details;
     const std::string path = portPath(name);
     details.emplace_back("path", path);
+    // A network entry leads to its URL; there is no device behind it here.
+    const std::string url = networkUrl(name);
+    if (!url.empty()) {
+        details.emplace_back("url", url);
+        return details;
+    }
     std::string device = path;
     const std::string target = readLink(path);
     if (!target.empty()) {

@@ -20,8 +20,18 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-portdir=$(build/simulator/kivra-sim --help >/dev/null 2>&1; echo "${KIVRA_PORT_DIR:-${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/kivra-ports}}")
+# Where the library looks for published ports.
+portdir=${KIVRA_PORT_DIR:-${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/kivra-ports}}
 [ -n "$portdir" ] || portdir="/tmp/kivra-ports-$(id -u)"
+
+# Waits up to 5 s for a command to succeed.
+await() {
+    for _ in $(seq 50); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 
 yaml="$work/ser2net.yaml"
 : >"$yaml"
@@ -29,7 +39,9 @@ for kind in raw rfc2217; do
     build/simulator/kivra-sim --name "SIM-$kind" --line-rate "$@" >"$work/sim-$kind.log" 2>&1 &
     pids+=($!)
 done
-sleep 0.5
+for kind in raw rfc2217; do
+    await test -L "$portdir/SIM-$kind" || { cat "$work/sim-$kind.log" >&2; exit 1; }
+done
 raw_port=4011 rfc_port=4012
 accepter_raw="tcp(nodelay),127.0.0.1,$raw_port"
 accepter_rfc="telnet(rfc2217),tcp(nodelay),127.0.0.1,$rfc_port"
@@ -47,11 +59,18 @@ YAML
 done
 /usr/sbin/ser2net -n -u -c "$yaml" -P "$work/ser2net.pid" &
 pids+=($!)
-sleep 0.5
-echo "socket://127.0.0.1:$raw_port" >"$portdir/NET-RAW"
-echo "rfc2217://127.0.0.1:$rfc_port" >"$portdir/NET-RFC2217"
-chmod 600 "$portdir/NET-RAW" "$portdir/NET-RFC2217"
-pids+=()
+listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+if ! await listening $raw_port || ! await listening $rfc_port; then
+    echo "ser2net does not listen on ports $raw_port and $rfc_port" >&2
+    exit 1
+fi
+# Each URL file appears whole and private, by a rename, so the program's
+# port watcher sees it once, complete.
+publish() {
+    (umask 077 && echo "$2" >"$portdir/.$1.new") && mv "$portdir/.$1.new" "$portdir/$1"
+}
+publish NET-RAW "socket://127.0.0.1:$raw_port"
+publish NET-RFC2217 "rfc2217://127.0.0.1:$rfc_port"
 trap 'rm -f "$portdir/NET-RAW" "$portdir/NET-RFC2217"; cleanup' EXIT INT TERM
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

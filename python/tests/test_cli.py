@@ -8,6 +8,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -40,6 +41,25 @@ def test_ports(sim) -> None:
     assert details[s.name]["path"] == s.link
     assert f"{s.name} path={s.link} link=/dev/pts/" in ok("ports", "--details")
 
+
+
+def test_ports_shows_the_url_of_a_network_port() -> None:
+    with socket.socket() as free:  # a port nothing listens on once closed
+        free.bind(("127.0.0.1", 0))
+        url = f"socket://127.0.0.1:{free.getsockname()[1]}"
+    entry = Path(PORT_DIR) / "LAB3"
+    entry.write_text(url + "\n")
+    entry.chmod(0o600)
+    try:
+        assert "LAB3" in ok("ports").split()
+        details = {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}
+        assert details["LAB3"] == {"name": "LAB3", "path": str(entry), "url": url}
+        assert f"LAB3 path={entry} url={url}\n" in ok("ports", "--details")
+        out = kivra("info", "LAB3")
+        assert out.returncode != 0
+        assert f"port LAB3 ({url}) cannot be reached" in out.stderr
+    finally:
+        entry.unlink()
 
 def test_info(sim) -> None:
     port = sim().name
@@ -172,13 +192,17 @@ def test_no_permission_gives_the_remedy(sim) -> None:
         if not shutil.which("setpriv"):
             pytest.skip("setpriv missing")
         user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-        os.chmod(PORT_DIR, 0o755)
+    dir_mode = os.stat(PORT_DIR).st_mode
     mode = os.stat(tty).st_mode
-    os.chmod(tty, 0o600 if user else 0)
     try:
+        if user:
+            os.chmod(PORT_DIR, 0o755)
+        os.chmod(tty, 0o600 if user else 0)
         out = kivra("get", port, "mode", user=user)
     finally:
         os.chmod(tty, mode)
+        # Left open, the directory would be refused by every later test.
+        os.chmod(PORT_DIR, dir_mode)
     assert out.returncode == 1
     assert f"no permission to open {os.path.join(PORT_DIR, port)}" in out.stderr
     assert "remedy: sudo usermod -aG dialout $USER, then log in again" in out.stderr

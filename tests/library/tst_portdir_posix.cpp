@@ -259,6 +259,101 @@ TEST(PortEntries, ALockLetGoStopsTheEntryCountingAtOnce)
     EXPECT_TRUE(listPortEntries(temp.str()).empty());
 }
 
+// Writes `text` to `path` with exactly `mode`, whatever the umask.
+bool writeFile(const std::string &path, const std::string &text, mode_t mode)
+{
+    std::ofstream(path, std::ios::binary) << text;
+    return chmod(path.c_str(), mode) == 0;
+}
+
+struct UrlCase
+{
+    const char *what;
+    // The URL the entry opens, or nullptr when the entry must not count.
+    const char *expected;
+    // Makes the entry "LAB3" in `dir` (a private directory inside `base`).
+    void (*prepare)(const std::string &base, const std::string &dir, PortTrust &trust);
+};
+
+const UrlCase kUrlCases[] = {
+    {"a raw TCP URL", "socket://127.0.0.1:7000",
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "socket://127.0.0.1:7000", 0600);
+     }},
+    {"an RFC 2217 URL with an IPv6 literal and a line end", "rfc2217://[::1]:7001",
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "rfc2217://[::1]:7001\r\n", 0644);
+     }},
+    {"padded to exactly the size limit", "socket://lab3:4001",
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         std::string text = "socket://lab3:4001";
+         text.resize(512, '\n');
+         writeFile(dir + "/LAB3", text, 0600);
+     }},
+    {"one byte over the size limit", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         std::string text = "socket://lab3:4001";
+         text.resize(513, '\n');
+         writeFile(dir + "/LAB3", text, 0600);
+     }},
+    {"writable by the group", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "socket://127.0.0.1:7000", 0620);
+     }},
+    {"writable by others", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "socket://127.0.0.1:7000", 0602);
+     }},
+    {"owned by another user", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &trust) {
+         writeFile(dir + "/LAB3", "socket://127.0.0.1:7000", 0600);
+         trust.user = anotherUser().user;
+     }},
+    {"a scheme the library does not speak", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "http://127.0.0.1:7000", 0600);
+     }},
+    {"a scheme with nothing after it", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "socket://", 0600);
+     }},
+    {"a blank inside the URL", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "socket://127.0.0.1:7000 --x", 0600);
+     }},
+    {"empty", nullptr,
+     [](const std::string &, const std::string &dir, PortTrust &) {
+         writeFile(dir + "/LAB3", "", 0600);
+     }},
+    {"a link to a URL file", nullptr,
+     [](const std::string &base, const std::string &dir, PortTrust &) {
+         writeFile(base + "/url", "socket://127.0.0.1:7000", 0600);
+         symlink((base + "/url").c_str(), (dir + "/LAB3").c_str());
+     }},
+};
+
+TEST(PortEntries, OnlyAPlainFileOfOursHoldingAKnownUrlIsANetworkPort)
+{
+    for (const UrlCase &c : kUrlCases) {
+        SCOPED_TRACE(c.what);
+        TempDir base;
+        const std::string dir = base.str() + "/ports";
+        ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+        PortTrust trust;
+        c.prepare(base.str(), dir, trust);
+
+        const PortEntry entry = classifyPortEntry(dir, "LAB3", trust);
+        if (c.expected) {
+            EXPECT_EQ(entry.kind, PortEntryKind::Network);
+            EXPECT_EQ(entry.target, c.expected);
+            EXPECT_EQ(listPortEntries(dir, trust), std::vector<std::string>{"LAB3"});
+        } else {
+            EXPECT_EQ(entry.kind, PortEntryKind::None);
+            EXPECT_TRUE(listPortEntries(dir, trust).empty());
+        }
+    }
+}
+
 // A made-up sysfs in which the character device 1:3 (/dev/null on Linux) is a
 // tty with serial hardware, so a link to it plays a real serial port.
 void fakeSerialSysfs(const fs::path &root, dev_t device)
