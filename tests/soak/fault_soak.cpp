@@ -80,8 +80,6 @@ const FaultKind kMix[] = {
     {Fault::BadCheck, "check", 80},    {Fault::Status238, "status-238", 120},
     {Fault::Drop, "drop+replug", 41},
 };
-constexpr int kFaultKinds = sizeof kMix / sizeof kMix[0];
-
 kivrasim::Faults faultsFor(Fault fault)
 {
     kivrasim::Faults f;
@@ -256,7 +254,6 @@ struct Tally
     long faults;
     long wrong;
     long recovered; // -2 within the recovery window of a failed exchange
-    long perKind[kFaultKinds];
     int fdStart;
     int fdEnd;
     long rssStartKb;
@@ -322,7 +319,6 @@ bool soak(long total, unsigned seed, Tally &t)
         const Outcome o = runCall(pickCall(random), line.handle, n, shadow, fault != Fault::Drop);
         const int expected = expectedUnder(fault, o.own);
         ++t.exchanges;
-        ++t.perKind[kind];
         t.faults += fault != Fault::None ? 1 : 0;
         if (o.result == expected) {
             recoveryLeft = o.result == kNoReply ? kMaxRecovery : std::max(0, recoveryLeft - 1);
