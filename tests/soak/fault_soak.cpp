@@ -338,8 +338,10 @@ bool soak(long total, unsigned seed, Tally &t)
             closeSerial(old);
             line.sim.stop();
             line.sim.setFaults(kivrasim::Faults());
-            if (!line.open(shadow))
+            if (!line.open(shadow)) {
+                std::fprintf(stderr, "exchange %ld: cannot re-plug the port\n", n);
                 return false;
+            }
             if (getShutterOnTime(old) != kNoReply) {
                 ++t.wrong;
                 std::fprintf(stderr, "exchange %ld: closed handle %d still answers\n", n, old);
