@@ -2,6 +2,9 @@
 // real line rate, next to the physical limit; and the cost of a silent
 // controller, bounded by the attempt budget. The controller comes through the
 // tests' port seam: in-process on Linux, a kivra-sim process under wine.
+// Last, the aggregate rate of 8 line-rate ports driven by 8 threads against
+// one port on one thread: calls on different handles must not wait for one
+// another.
 //
 // Usage: exchange_bench [exchanges]   (default 2000; silent runs use 1/20)
 #include "KivraLibrary.h"
@@ -12,7 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,6 +32,7 @@ constexpr double kBitsPerByte = 11.0; // start, 8 data, 2 stop
 constexpr int kRequestBytes = 12;
 constexpr int kReplyBytes = 14;
 constexpr double kBudgetMs = 30.0; // getter attempts x 1 ms
+constexpr int kParallelPorts = 8;
 
 struct Figures
 {
@@ -71,6 +77,65 @@ bool run(const SimOptions &options, int exchanges, const char *title, double ref
     return true;
 }
 
+// Exchanges per second over `ports` line-rate ports, one thread each, every
+// thread running exchanges calls; -1 when a port cannot be had.
+double aggregateRate(int ports, int exchanges, int *failures)
+{
+    SimOptions lineRate;
+    lineRate.lineRate = true;
+    std::vector<std::unique_ptr<SimPort>> sims;
+    std::vector<int> handles;
+    for (int i = 0; i < ports; ++i) {
+        sims.push_back(std::make_unique<SimPort>(lineRate));
+        const int handle = sims.back()->isRunning() ? openSerial(sims.back()->name().c_str()) : -1;
+        if (handle < 0) {
+            std::fprintf(stderr, "cannot start or open the simulated port %s\n",
+                         sims.back()->name().c_str());
+            for (const int h : handles) {
+                closeSerial(h);
+            }
+            return -1.0;
+        }
+        handles.push_back(handle);
+    }
+    std::vector<int> failed(static_cast<size_t>(ports), 0);
+    std::vector<std::thread> threads;
+    const auto start = Clock::now();
+    for (int i = 0; i < ports; ++i) {
+        threads.emplace_back([&, i] {
+            const auto at = static_cast<size_t>(i);
+            measure(handles[at], exchanges, &failed[at]);
+        });
+    }
+    for (std::thread &t : threads) {
+        t.join();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    *failures = 0;
+    for (int i = 0; i < ports; ++i) {
+        closeSerial(handles[static_cast<size_t>(i)]);
+        *failures += failed[static_cast<size_t>(i)];
+    }
+    return ports * exchanges / seconds;
+}
+
+bool runParallel(int exchanges)
+{
+    int oneFailed = 0;
+    int manyFailed = 0;
+    const double one = aggregateRate(1, exchanges, &oneFailed);
+    const double many = one > 0 ? aggregateRate(kParallelPorts, exchanges, &manyFailed) : -1.0;
+    if (many <= 0) {
+        return false;
+    }
+    std::printf("%d line-rate ports on %d threads against 1 port on 1 thread (%d exchanges each, "
+                "%d failed)\n",
+                kParallelPorts, kParallelPorts, exchanges, oneFailed + manyFailed);
+    std::printf("  1 port %8.0f exchanges/s   %d ports %8.0f exchanges/s   ratio %.2f\n", one,
+                kParallelPorts, many, many / one);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -92,6 +157,7 @@ int main(int argc, char **argv)
     const bool ok =
         run(lineRate, exchanges, "get exchange at 115200 baud 8N2", lineLimitMs, "limit") &&
         run(silent, std::max(1, exchanges / kSilentShare), "silent controller", kBudgetMs,
-            "budget");
+            "budget") &&
+        runParallel(exchanges);
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
