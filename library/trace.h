@@ -20,7 +20,7 @@ extern const bool kTraceEnabled;
 // then the request frame (size bytes; 0 when the builder refused it).
 void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
 
-// After the reply was checked: received is readReply()'s count (-1 for a
+// After the reply was checked: received is the port read's count (-1 for a
 // failed read), result the checkReply() code.
 void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result);
 

@@ -38,17 +38,21 @@ constexpr ParamSpec kParams[] = {
 
 const ParamSpec *bySetCode(uint16_t code)
 {
-    for (const ParamSpec &p : kParams)
-        if (p.setCode == code)
+    for (const ParamSpec &p : kParams) {
+        if (p.setCode == code) {
             return &p;
+        }
+    }
     return nullptr;
 }
 
 const ParamSpec *byGetCode(uint16_t code)
 {
-    for (const ParamSpec &p : kParams)
-        if (p.getCode == code)
+    for (const ParamSpec &p : kParams) {
+        if (p.getCode == code) {
             return &p;
+        }
+    }
     return nullptr;
 }
 
@@ -60,25 +64,28 @@ bool isTuning(uint16_t code)
 std::vector<uint8_t> encode(int32_t value)
 {
     std::vector<uint8_t> bytes(kValueBytes);
-    const uint32_t u = uint32_t(value);
-    for (size_t i = 0; i < kValueBytes; ++i)
-        bytes[i] = uint8_t(u >> (8 * i));
+    const uint32_t u = static_cast<uint32_t>(value);
+    for (size_t i = 0; i < kValueBytes; ++i) {
+        bytes[i] = static_cast<uint8_t>(u >> (8 * i));
+    }
     return bytes;
 }
 
 int32_t decode(const std::vector<uint8_t> &data)
 {
     uint32_t u = 0;
-    for (size_t i = 0; i < kValueBytes; ++i)
-        u |= uint32_t(data[i]) << (8 * i);
-    return int32_t(u);
+    for (size_t i = 0; i < kValueBytes; ++i) {
+        u |= static_cast<uint32_t>(data[i]) << (8 * i);
+    }
+    return static_cast<int32_t>(u);
 }
 
 // A text write stores its field up to the first zero byte.
 std::string fieldText(const std::vector<uint8_t> &data)
 {
     const size_t n = std::min(data.size(), kTextFieldBytes);
-    const auto end = std::find(data.begin(), data.begin() + long(n), uint8_t(0));
+    const auto end =
+        std::find(data.begin(), data.begin() + static_cast<long>(n), static_cast<uint8_t>(0));
     return std::string(data.begin(), end);
 }
 
@@ -88,8 +95,9 @@ constexpr double kMsPerSecond = 1000.0;
 
 DeviceModel::DeviceModel()
 {
-    for (const ParamSpec &p : kParams)
+    for (const ParamSpec &p : kParams) {
         params_[p.setCode] = p.initial;
+    }
     texts_[cmd::kReadName] = "KIVRA-SHUTTER";
     texts_[cmd::kReadVersion] = "V2.0.3";
     texts_[cmd::kReadSerial] = "KS20240001";
@@ -135,31 +143,37 @@ void DeviceModel::applyState(int32_t state, TimePoint now)
 bool DeviceModel::set(uint16_t setCode, int32_t value, TimePoint now, bool checkRange)
 {
     const ParamSpec *spec = bySetCode(setCode);
-    if (!spec)
+    if (!spec) {
         return false;
-    if (checkRange && (value < spec->min || value > spec->max))
+    }
+    if (checkRange && (value < spec->min || value > spec->max)) {
         return false;
+    }
     if (setCode == cmd::kSetState) {
         params_[setCode] = value;
         applyState(value, now);
         return true;
     }
-    if (setCode == cmd::kSetMode && value != params_[setCode] && run_.active)
+    if (setCode == cmd::kSetMode && value != params_[setCode] && run_.active) {
         stopRun();
+    }
     params_[setCode] = value;
     return true;
 }
 
 int32_t DeviceModel::value(uint16_t getCode, TimePoint now) const
 {
-    if (getCode == cmd::kGetFrequency)
-        return int32_t(frequency(now));
+    if (getCode == cmd::kGetFrequency) {
+        return static_cast<int32_t>(frequency(now));
+    }
     const ParamSpec *spec = byGetCode(getCode);
-    if (!spec)
+    if (!spec) {
         return 0;
+    }
     if (getCode == cmd::kGetState) {
-        if (!running(now))
+        if (!running(now)) {
             return restState_;
+        }
         const auto period = run_.onTime + run_.offTime;
         const auto phase = (now - run_.start) % period;
         return phase < run_.onTime ? kStateOpen : kStateClosed;
@@ -169,9 +183,11 @@ int32_t DeviceModel::value(uint16_t getCode, TimePoint now) const
 
 float DeviceModel::frequency(TimePoint now) const
 {
-    if (!running(now))
+    if (!running(now)) {
         return 0.0f;
-    return float(kMsPerSecond / double((run_.onTime + run_.offTime).count()));
+    }
+    return static_cast<float>(kMsPerSecond /
+                              static_cast<double>((run_.onTime + run_.offTime).count()));
 }
 
 std::string DeviceModel::text(uint16_t readCode) const
@@ -182,8 +198,9 @@ std::string DeviceModel::text(uint16_t readCode) const
 
 void DeviceModel::setText(uint16_t readCode, const std::string &value)
 {
-    if (texts_.count(readCode))
+    if (texts_.count(readCode)) {
         texts_[readCode] = value.substr(0, kTextFieldBytes);
+    }
 }
 
 int32_t DeviceModel::tuning(uint16_t code) const
@@ -196,8 +213,9 @@ void DeviceModel::trigger(TimePoint now)
 {
     // An edge that comes while a cycle still runs is ignored, as the input is
     // only watched between cycles.
-    if (params_[cmd::kSetMode] == kModeExternalTrigger && !running(now))
+    if (params_[cmd::kSetMode] == kModeExternalTrigger && !running(now)) {
         startRun(1, now);
+    }
 }
 
 DeviceReply DeviceModel::textReply(uint16_t readCode) const
@@ -215,14 +233,16 @@ DeviceReply DeviceModel::handle(uint16_t code, const std::vector<uint8_t> &data,
         const float f = frequency(now);
         uint32_t bits = 0;
         std::memcpy(&bits, &f, sizeof bits);
-        return DeviceReply{true, encode(int32_t(bits))};
+        return DeviceReply{true, encode(static_cast<int32_t>(bits))};
     }
-    if (byGetCode(code))
+    if (byGetCode(code)) {
         return DeviceReply{true, encode(value(code, now))};
+    }
     if (bySetCode(code) || isTuning(code)) {
         DeviceReply reply{false, std::vector<uint8_t>(kValueBytes, 0)};
-        if (data.size() != kValueBytes)
+        if (data.size() != kValueBytes) {
             return reply;
+        }
         if (isTuning(code)) {
             tuning_[code] = decode(data);
             reply.accepted = true;

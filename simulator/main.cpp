@@ -43,16 +43,18 @@ void installHandlers()
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
         ::sigaction(sig, &sa, nullptr);
+    }
 }
 
 // Counts the lines in a piece of standard input: one trigger each.
 int countLines(const char *bytes, ssize_t n)
 {
     int lines = 0;
-    for (ssize_t i = 0; i < n; ++i)
+    for (ssize_t i = 0; i < n; ++i) {
         lines += bytes[i] == '\n';
+    }
     return lines;
 }
 
@@ -86,8 +88,9 @@ int main(int argc, char **argv)
             std::printf("kivra-sim: %s\n", event.text.c_str());
             std::fflush(stdout);
         }
-        if (event.kind == kivrasim::Event::HangUp)
+        if (event.kind == kivrasim::Event::HangUp) {
             note(kNoteHungUp);
+        }
     });
     if (!sim.start(options.name, options.portDir)) {
         std::fprintf(stderr, "kivra-sim: %s\n", sim.lastError().c_str());
@@ -102,26 +105,30 @@ int main(int argc, char **argv)
     while (running) {
         pollfd fds[2] = {{notifyPipe[0], POLLIN, 0}, {watchInput ? 0 : -1, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             break;
         }
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) {
             char input[kInputBytes];
             const ssize_t n = ::read(0, input, sizeof input);
-            if (n <= 0)
+            if (n <= 0) {
                 watchInput = false; // end of input; signals still trigger
-            for (int i = countLines(input, n); i > 0; --i)
+            }
+            for (int i = countLines(input, n); i > 0; --i) {
                 sim.trigger();
+            }
         }
         if (fds[0].revents & POLLIN) {
             char notes[kInputBytes];
             const ssize_t n = ::read(notifyPipe[0], notes, sizeof notes);
             for (ssize_t i = 0; i < n; ++i) {
-                if (notes[i] == kNoteTrigger)
+                if (notes[i] == kNoteTrigger) {
                     sim.trigger();
-                else
+                } else {
                     running = false;
+                }
             }
         }
     }

@@ -33,29 +33,32 @@ constexpr uint16_t kStatus238 = 238;
 
 bool parseCount(const std::string &text, int &value)
 {
-    if (text.empty())
+    if (text.empty()) {
         return false;
+    }
     errno = 0;
     char *end = nullptr;
     const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < 0 || v > INT_MAX)
+    if (errno != 0 || *end != '\0' || v < 0 || v > INT_MAX) {
         return false;
-    value = int(v);
+    }
+    value = static_cast<int>(v);
     return true;
 }
 
 bool setCorruption(const std::string &field, Faults &f)
 {
-    if (field == "start")
+    if (field == "start") {
         f.corruptStart = true;
-    else if (field == "status")
+    } else if (field == "status") {
         f.corruptStatus = true;
-    else if (field == "length")
+    } else if (field == "length") {
         f.corruptLength = true;
-    else if (field == "check")
+    } else if (field == "check") {
         f.corruptCheck = true;
-    else
+    } else {
         return false;
+    }
     return true;
 }
 
@@ -107,8 +110,9 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
         } else if (arg == "--corrupt") {
             std::string field;
             ok = text(field) && setCorruption(field, f);
-            if (!ok)
+            if (!ok) {
                 error = "--corrupt needs start, status, length or check";
+            }
         } else if (arg == "--status238") {
             f.okStatus = kStatus238;
         } else if (arg == "--line-rate") {
@@ -119,8 +123,9 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
             error = "unknown option " + arg;
             ok = false;
         }
-        if (!ok)
+        if (!ok) {
             return false;
+        }
     }
     return true;
 }

@@ -33,7 +33,7 @@ std::string readLink(const std::string &path)
 {
     char buf[4096];
     const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
-    return n < 0 ? std::string() : std::string(buf, size_t(n));
+    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
 }
 
 bool writeLock(int fd)
@@ -192,8 +192,9 @@ void unpublishLink(Publication &publication)
     if (publication.lockFd < 0) {
         return;
     }
-    if (readLink(publication.linkPath) == publication.target)
+    if (readLink(publication.linkPath) == publication.target) {
         ::unlink(publication.linkPath.c_str());
+    }
     // The lock file goes while still locked, so nobody takes a lock on a file
     // that is about to lose its name.
     ::unlink(publication.lockPath.c_str());

@@ -26,8 +26,9 @@ std::string failure(const char *what)
 void makeRaw(int fd)
 {
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0)
+    if (::tcgetattr(fd, &tio) != 0) {
         return;
+    }
     ::cfmakeraw(&tio);
     tio.c_cflag |= CSTOPB | CLOCAL | CREAD;
     ::cfsetispeed(&tio, B115200);
@@ -68,10 +69,12 @@ bool openPty(Pty &pty, std::string &error)
 
 void closePty(Pty &pty)
 {
-    if (pty.slave >= 0)
+    if (pty.slave >= 0) {
         ::close(pty.slave);
-    if (pty.master >= 0)
+    }
+    if (pty.master >= 0) {
         ::close(pty.master);
+    }
     pty.slave = -1;
     pty.master = -1;
 }
@@ -79,8 +82,9 @@ void closePty(Pty &pty)
 long readMaster(const Pty &pty, uint8_t *buffer, size_t size)
 {
     const ssize_t n = ::read(pty.master, buffer, size);
-    if (n >= 0)
-        return long(n);
+    if (n >= 0) {
+        return static_cast<long>(n);
+    }
     return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
 }
 
@@ -89,12 +93,13 @@ bool writeMaster(const Pty &pty, const uint8_t *bytes, size_t count)
     while (count > 0) {
         const ssize_t n = ::write(pty.master, bytes, count);
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return errno == EAGAIN || errno == EWOULDBLOCK;
         }
         bytes += n;
-        count -= size_t(n);
+        count -= static_cast<size_t>(n);
     }
     return true;
 }
@@ -106,7 +111,7 @@ void sleepUntil(std::chrono::steady_clock::time_point deadline)
         std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
     timespec ts{};
     ts.tv_sec = time_t(ns / kNanosPerSecond);
-    ts.tv_nsec = long(ns % kNanosPerSecond);
+    ts.tv_nsec = static_cast<long>(ns % kNanosPerSecond);
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
 }

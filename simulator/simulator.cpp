@@ -42,8 +42,9 @@ std::string hexCode(uint16_t code)
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string s = "0x0000";
-    for (int i = 0; i < 4; ++i)
-        s[size_t(5 - i)] = digits[(code >> (4 * i)) & 0xF];
+    for (int i = 0; i < 4; ++i) {
+        s[static_cast<size_t>(5 - i)] = digits[(code >> (4 * i)) & 0xF];
+    }
     return s;
 }
 
@@ -93,22 +94,25 @@ void Simulator::Impl::notify(Event::Kind kind, const std::string &text)
         std::lock_guard<std::mutex> lock(mutex);
         h = handler;
     }
-    if (h)
+    if (h) {
         h(Event{kind, text});
+    }
 }
 
 bool Simulator::Impl::waitUntil(Clock::time_point deadline)
 {
     for (;;) {
-        if (stopping)
+        if (stopping) {
             return false;
+        }
         const auto left = deadline - Clock::now();
-        if (left <= kCoarseWaitMargin)
+        if (left <= kCoarseWaitMargin) {
             break;
+        }
         pollfd pfd{wake[0], POLLIN, 0};
         const auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(left - kCoarseWaitMargin);
-        ::poll(&pfd, 1, int(ms.count()) + 1);
+        ::poll(&pfd, 1, static_cast<int>(ms.count()) + 1);
     }
     sleepUntil(deadline);
     return !stopping;
@@ -121,22 +125,26 @@ bool Simulator::Impl::waitUntil(Clock::time_point deadline)
 bool Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
                            Clock::time_point base)
 {
-    const size_t piece = f.chunkBytes > 0 ? size_t(f.chunkBytes) : bytes.size();
+    const size_t piece = f.chunkBytes > 0 ? static_cast<size_t>(f.chunkBytes) : bytes.size();
     const auto gap = std::chrono::milliseconds(f.chunkGapMs);
     auto due = [&](size_t k) {
-        return base + gap * long(k / piece) + (f.lineRate ? lineTime(k + 1) : Clock::duration(0));
+        return base + gap * static_cast<long>(k / piece) +
+               (f.lineRate ? lineTime(k + 1) : Clock::duration(0));
     };
     size_t sent = 0;
     while (sent < bytes.size()) {
-        if (!waitUntil(due(sent)))
+        if (!waitUntil(due(sent))) {
             return false;
+        }
         const auto now = Clock::now();
         const size_t pieceEnd = std::min(bytes.size(), (sent / piece + 1) * piece);
         size_t end = sent + 1;
-        while (end < pieceEnd && due(end) <= now)
+        while (end < pieceEnd && due(end) <= now) {
             ++end;
-        if (!writeMaster(pty, bytes.data() + sent, end - sent))
+        }
+        if (!writeMaster(pty, bytes.data() + sent, end - sent)) {
             return false;
+        }
         sent = end;
     }
     return true;
@@ -173,8 +181,9 @@ void Simulator::Impl::handleRequest(const Request &request, Clock::time_point re
         } else {
             ++exchanges;
             if (keptRequests > 0) {
-                if (requests.size() >= keptRequests)
+                if (requests.size() >= keptRequests) {
                     requests.pop_front();
+                }
                 requests.push_back(request.raw);
             }
             if (faults.lateOnceMs > 0) {
@@ -201,10 +210,12 @@ void Simulator::Impl::handleRequest(const Request &request, Clock::time_point re
         return;
     }
     auto base = received + std::chrono::milliseconds(f.replyDelayMs);
-    if (f.lineRate)
+    if (f.lineRate) {
         base += lineTime(request.raw.size());
-    if (!send(reply, f, base))
+    }
+    if (!send(reply, f, base)) {
         return;
+    }
     notify(Event::Exchange, "request " + hexCode(request.code) + " length " +
                                 std::to_string(request.data.size()) + " -> " +
                                 (f.silent ? std::string("no reply")
@@ -220,32 +231,37 @@ void Simulator::Impl::serve()
     while (!stopping) {
         pollfd fds[2] = {{pty.master, POLLIN, 0}, {wake[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, parser.hasPartial() ? kStaleFrameMs : -1);
-        if (ready < 0 && errno != EINTR)
+        if (ready < 0 && errno != EINTR) {
             break;
-        if (stopping)
+        }
+        if (stopping) {
             break;
+        }
         if (ready == 0) {
             parser.dropPartial();
         } else if (fds[0].revents & POLLIN) {
             const long n = readMaster(pty, buffer, sizeof buffer);
-            if (n < 0)
+            if (n < 0) {
                 break;
-            parser.feed(buffer, size_t(n));
+            }
+            parser.feed(buffer, static_cast<size_t>(n));
         } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             break;
         }
         const auto received = Clock::now();
         Request request;
-        while (!stopping && parser.next(request))
+        while (!stopping && parser.next(request)) {
             handleRequest(request, received);
+        }
     }
 }
 
 void Simulator::Impl::closeWake()
 {
     for (int &fd : wake) {
-        if (fd >= 0)
+        if (fd >= 0) {
             ::close(fd);
+        }
         fd = -1;
     }
 }
@@ -373,8 +389,9 @@ void Simulator::keepRequests(size_t count)
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->keptRequests = count;
-    while (d->requests.size() > count)
+    while (d->requests.size() > count) {
         d->requests.pop_front();
+    }
 }
 
 void Simulator::clearRequests()

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "commands.h"
+#include "frameoracle.h"
 
 #include <cstdint>
 #include <vector>
@@ -20,8 +21,6 @@ namespace trovatest {
 
 // Command codes as they travel in request frames: the simulator's table.
 namespace code = kivrasim::cmd;
-
-constexpr int kCodeOffset = 2;
 
 inline QString portDirectory()
 {
@@ -33,8 +32,8 @@ inline int countCode(const std::vector<std::vector<uint8_t>> &requests, uint16_t
 {
     int count = 0;
     for (const auto &frame : requests) {
-        if (frame.size() > kCodeOffset + 1 &&
-            uint16_t(frame[kCodeOffset] | frame[kCodeOffset + 1] << 8) == wanted) {
+        if (frame.size() >= oracle::kRequestCodeOffset + 2 &&
+            oracle::requestCode(frame) == wanted) {
             ++count;
         }
     }

@@ -2,6 +2,7 @@
 // failed reads, state and mode commands, the monitor, the message line and
 // the title-bar drag.
 #include "trovatest.h"
+#include "windowonsim.h"
 
 #include "KivraLibrary.h"
 #include "simulator.h"
@@ -20,7 +21,7 @@ const char *const kModeButtons[] = {"radioButton_manualMode", "radioButton_singl
                                     "radioButton_autoMode", "radioButton_triggerMode"};
 } // namespace
 
-class TestZentoWidget : public QObject
+class TestZentoWidget : public QObject, public WindowOnSim
 {
     Q_OBJECT
 
@@ -58,24 +59,17 @@ private:
     void open();
     // Plants a state as the controller would report it, then the mode.
     void plantStateAndMode(int state, int mode);
-
-    std::unique_ptr<kivrasim::Simulator> sim;
-    std::unique_ptr<ZentoWidget> window;
 };
 
 void TestZentoWidget::init()
 {
-    sim = std::make_unique<kivrasim::Simulator>();
-    QVERIFY(sim->start("SIM1", portDirectory().toStdString()));
-    window = std::make_unique<ZentoWidget>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const char *failure = startWindowOnSim();
+    QVERIFY2(!failure, failure);
 }
 
 void TestZentoWidget::cleanup()
 {
-    window.reset();
-    sim.reset();
+    stopWindowOnSim();
 }
 
 void TestZentoWidget::open()

@@ -2,6 +2,7 @@
 // another one, arrivals, the refreshed list, and the handle the debug panel
 // is left with once the device is closed.
 #include "trovatest.h"
+#include "windowonsim.h"
 
 #include "KivraLibrary.h"
 #include "devdebugwidget.h"
@@ -32,7 +33,7 @@ QStringList libraryPorts()
 }
 } // namespace
 
-class TestZentoWidgetHotplug : public QObject
+class TestZentoWidgetHotplug : public QObject, public WindowOnSim
 {
     Q_OBJECT
 
@@ -60,24 +61,17 @@ private:
         }
         return names;
     }
-
-    std::unique_ptr<kivrasim::Simulator> sim;
-    std::unique_ptr<ZentoWidget> window;
 };
 
 void TestZentoWidgetHotplug::init()
 {
-    sim = std::make_unique<kivrasim::Simulator>();
-    QVERIFY(sim->start("SIM1", portDirectory().toStdString()));
-    window = std::make_unique<ZentoWidget>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const char *failure = startWindowOnSim();
+    QVERIFY2(!failure, failure);
 }
 
 void TestZentoWidgetHotplug::cleanup()
 {
-    window.reset();
-    sim.reset();
+    stopWindowOnSim();
 }
 
 void TestZentoWidgetHotplug::removalOfOpenPortClosesDevice()

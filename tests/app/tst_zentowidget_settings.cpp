@@ -1,6 +1,7 @@
 // The main window and its settings dialog together: the settings button,
 // messages sent from the dialog, and the re-read after a successful write.
 #include "trovatest.h"
+#include "windowonsim.h"
 
 #include "settingswidget.h"
 #include "simulator.h"
@@ -18,7 +19,7 @@ constexpr uint16_t kGetOnTime = 0x0E;
 constexpr uint16_t kGetInitialState = 0x19;
 } // namespace
 
-class TestZentoWidgetSettings : public QObject
+class TestZentoWidgetSettings : public QObject, public WindowOnSim
 {
     Q_OBJECT
 
@@ -38,26 +39,19 @@ private:
         child<QPushButton>(window.get(), "pushButton_settings")->click();
         QVERIFY(dialog()->isVisible());
     }
-
-    std::unique_ptr<kivrasim::Simulator> sim;
-    std::unique_ptr<ZentoWidget> window;
 };
 
 void TestZentoWidgetSettings::init()
 {
-    sim = std::make_unique<kivrasim::Simulator>();
-    QVERIFY(sim->start("SIM1", portDirectory().toStdString()));
-    window = std::make_unique<ZentoWidget>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const char *failure = startWindowOnSim();
+    QVERIFY2(!failure, failure);
     openThroughWindow(window.get(), QStringLiteral("SIM1"));
     QCOMPARE(message(), zh("打开设备成功"));
 }
 
 void TestZentoWidgetSettings::cleanup()
 {
-    window.reset();
-    sim.reset();
+    stopWindowOnSim();
 }
 
 void TestZentoWidgetSettings::settingsButtonShowsLoadedRunPage()

@@ -262,7 +262,7 @@ TEST_F(PortList, DirectoryIsReadAtEachCall)
     EXPECT_EQ(list(4096, &count).find("SIMA"), std::string::npos);
 }
 
-TEST_F(PortList, RefusesAbsentOrEmptyBuffer)
+TEST_F(PortList, ListPortsRefusesAbsentOrEmptyBuffer)
 {
     char buffer[4];
     EXPECT_EQ(listPorts(nullptr, 10), -1);

@@ -6,6 +6,7 @@
 #include "kivra_portdir.h"
 #include "ports_posix.h"
 #include "publishedport.h"
+#include "scratch_posix.h"
 #include "ttydevice_linux.h"
 
 #include <gtest/gtest.h>
@@ -28,26 +29,8 @@ using namespace kivra;
 
 namespace {
 
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kivra-portdir-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    std::string str() const { return path_.string(); }
-    const fs::path &path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using scratch::ScopedEnv;
+using scratch::TempDir;
 
 // A pseudo-terminal pair owned by this process.
 class Pty
@@ -79,31 +62,6 @@ public:
 private:
     int master_ = -1;
     std::string slave_;
-};
-
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char *name, const std::string &value) : name_(name)
-    {
-        const char *old = std::getenv(name);
-        had_ = old != nullptr;
-        old_ = old ? old : "";
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_) {
-            setenv(name_, old_.c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char *name_;
-    bool had_;
-    std::string old_;
 };
 
 PortTrust anotherUser()

@@ -1,6 +1,7 @@
 // Where POSIX ports come from: sysfs (checked on a made-up sysfs tree, never
 // the machine's) and the virtual-port directory.
 #include "ports_posix.h"
+#include "scratch_posix.h"
 
 #include <gtest/gtest.h>
 
@@ -16,54 +17,8 @@ using namespace kivra;
 
 namespace {
 
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kivra-ports-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path &path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-// Sets an environment variable for one scope and restores it after.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char *name, const char *value) : name_(name)
-    {
-        const char *old = std::getenv(name);
-        hadValue_ = old != nullptr;
-        old_ = old ? old : "";
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv()
-    {
-        if (hadValue_) {
-            setenv(name_, old_.c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char *name_;
-    bool hadValue_;
-    std::string old_;
-};
+using scratch::ScopedEnv;
+using scratch::TempDir;
 
 // A sysfs tree of devices, buses and ttys in a temporary directory.
 class FakeSysfs

@@ -58,6 +58,36 @@ inline Bytes reply(const Bytes &data, uint16_t status = 1, uint16_t word1 = 0,
     return seal(frame);
 }
 
+// Reading back a request frame: start word, code, length, then the data.
+constexpr size_t kRequestCodeOffset = 2;
+constexpr size_t kRequestDataOffset = 6;
+constexpr size_t kValueBytes = 4;
+
+inline uint16_t readWord(const uint8_t *at)
+{
+    return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
+
+// The command code; 0 for a frame too short to hold one.
+inline uint16_t requestCode(const Bytes &frame)
+{
+    return frame.size() < kRequestCodeOffset + 2 ? 0 : readWord(frame.data() + kRequestCodeOffset);
+}
+
+// The first 32-bit little-endian value of the data, if the frame holds one.
+inline bool requestValue(const Bytes &frame, int32_t *value)
+{
+    if (frame.size() < kRequestDataOffset + kValueBytes) {
+        return false;
+    }
+    uint32_t u = 0;
+    for (size_t i = 0; i < kValueBytes; ++i) {
+        u |= static_cast<uint32_t>(frame[kRequestDataOffset + i]) << (8 * i);
+    }
+    *value = static_cast<int32_t>(u);
+    return true;
+}
+
 } // namespace oracle
 
 #endif

@@ -1,13 +1,11 @@
 #include "simdevice.h"
 
 #include "KivraLibrary.h"
+#include "frameoracle.h"
 
 namespace {
 const char kPortDirVariable[] = "KIVRA_PORT_DIR";
 const char kPortName[] = "SIM1";
-constexpr size_t kCodeOffset = 2; // the command code follows the start word
-constexpr size_t kDataOffset = 6; // after start word, code and length
-constexpr size_t kValueBytes = 4;
 } // namespace
 
 SimDevice::SimDevice() = default;
@@ -50,12 +48,10 @@ QVector<SimDevice::Request> SimDevice::requests() const
 {
     QVector<Request> log;
     for (const std::vector<uint8_t> &frame : sim_.requests()) {
-        Request request{frame[kCodeOffset] | frame[kCodeOffset + 1] << 8, 0};
-        if (frame.size() >= kDataOffset + kValueBytes) {
-            uint32_t value = 0;
-            for (size_t i = 0; i < kValueBytes; ++i)
-                value |= uint32_t(frame[kDataOffset + i]) << (8 * i);
-            request.value = int(value);
+        Request request{oracle::requestCode(frame), 0};
+        int32_t value = 0;
+        if (oracle::requestValue(frame, &value)) {
+            request.value = value;
         }
         log.append(request);
     }

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QtTest>
 
+#include "quitrequest.h"
 #include "settingswidget.h"
 
 namespace {
@@ -15,7 +16,6 @@ namespace {
 const char kSaveFailed[] = "保存语言设置失败";
 const char kLinkStart[] = "<a style='color: blue; text-decoration: none' href = ";
 constexpr int kPollMs = 10;
-constexpr int kNoQuit = 1;
 
 QString configPath()
 {
@@ -42,20 +42,6 @@ QString storedLanguage()
         return QString();
     QSettings settings(configPath(), QSettings::IniFormat);
     return settings.value(QStringLiteral("language/language")).toString();
-}
-
-// QCoreApplication::quit() outside exec() marks the thread so that the next
-// event loop ends at once with -1; read that mark, then clear it through a
-// short exec() so later message boxes still wait for their answer.
-bool takeQuitRequest()
-{
-    QEventLoop probe;
-    QTimer::singleShot(0, &probe, [&probe] { probe.exit(kNoQuit); });
-    if (probe.exec() != -1)
-        return false;
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-    return true;
 }
 
 enum Answer
@@ -194,11 +180,11 @@ void TestSettingsLanguage::languageFromConfig_data()
 {
     QTest::addColumn<QString>("stored"); // null: no config.ini
     QTest::addColumn<bool>("english");
+    // How a stored value is read is the start-up test's (languageChoice);
+    // here only that the dialog follows it, in each language and with no file.
     QTest::newRow("no file") << QString() << false;
     QTest::newRow("EN") << "EN" << true;
-    QTest::newRow("en") << "en" << false;
     QTest::newRow("CN") << "CN" << false;
-    QTest::newRow("empty") << "" << false;
 }
 
 void TestSettingsLanguage::languageFromConfig()

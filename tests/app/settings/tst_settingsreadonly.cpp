@@ -14,13 +14,13 @@
 #include <QtTest>
 
 #include "config.h"
+#include "quitrequest.h"
 #include "settingswidget.h"
 
 namespace {
 
 const char kSaveFailed[] = "保存语言设置失败";
 constexpr int kPollMs = 10;
-constexpr int kNoQuit = 1;
 const QFile::Permissions kReadOnlyDir =
     QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
 const QFile::Permissions kWritableDir = kReadOnlyDir | QFile::WriteOwner;
@@ -54,18 +54,6 @@ bool makeReadOnly(const QString &dir)
 
 const char kStillWritable[] = "a folder with write permission removed can still be written: "
                               "this test must run as a user bound by file permissions, not root";
-
-// See tst_settingslanguage: reads and clears a quit() made outside exec().
-bool takeQuitRequest()
-{
-    QEventLoop probe;
-    QTimer::singleShot(0, &probe, [&probe] { probe.exit(kNoQuit); });
-    if (probe.exec() != -1)
-        return false;
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-    return true;
-}
 
 // Confirms the next message box.
 class BoxConfirmer : public QObject

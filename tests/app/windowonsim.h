@@ -1,0 +1,43 @@
+// The main window shown beside a simulated controller published as SIM1, as
+// the window suites start each test.
+#ifndef KIVRA_TEST_WINDOWONSIM_H
+#define KIVRA_TEST_WINDOWONSIM_H
+
+#include "simulator.h"
+#include "trovatest.h"
+#include "zentowidget.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace trovatest {
+
+class WindowOnSim
+{
+protected:
+    // nullptr when both are up, else what failed.
+    const char *startWindowOnSim()
+    {
+        sim = std::make_unique<kivrasim::Simulator>();
+        if (!sim->start("SIM1", portDirectory().toStdString())) {
+            return "the simulator did not start";
+        }
+        window = std::make_unique<ZentoWidget>();
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get()) ? nullptr : "the window was not exposed";
+    }
+    // The window goes first: it may still be talking to the port.
+    void stopWindowOnSim()
+    {
+        window.reset();
+        sim.reset();
+    }
+
+    std::unique_ptr<kivrasim::Simulator> sim;
+    std::unique_ptr<ZentoWidget> window;
+};
+
+} // namespace trovatest
+
+#endif
