@@ -27,7 +27,9 @@ start_wineserver() {
 case ${1:-} in
 setup)
     wine64=$2 dir=$3 first=$4 last=$5
+    # The simulators publish only into a directory private to this user.
     mkdir -p "$dir"
+    chmod 700 "$dir"
     stop_wineserver
     start_wineserver
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
