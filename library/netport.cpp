@@ -220,7 +220,9 @@ int NetPort::read(uint8_t *target, int wanted, Clock::time_point until)
         pending_.assign(data.begin() + wanted, data.end());
     }
     std::memset(target, 0, static_cast<size_t>(wanted));
-    std::memcpy(target, data.data(), static_cast<size_t>(received));
+    if (received > 0) {
+        std::memcpy(target, data.data(), static_cast<size_t>(received));
+    }
     return received;
 }
 

@@ -22,7 +22,7 @@ tester=kivra-test
 run_tests() { # build dir, ctest arguments...
     local dir=$1
     shift
-    set -- --repeat until-pass:3 "$@"
+    set -- --repeat until-pass:3 --timeout 600 "$@"
     if [ "$(id -u)" -ne 0 ]; then
         ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
         return

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -150,10 +151,15 @@ bool Ser2Net::launch(const std::string &device, Kind kind, const std::string &ho
         return false;
     }
     if (pid == 0) {
-        // ser2net's own chatter (its mdns complaint) is of no use here.
-        const int null = ::open("/dev/null", O_WRONLY);
+        // ser2net's own chatter (its mdns complaint) is of no use here, and a
+        // server holding the test's output open would keep ctest waiting
+        // after a test that died; it also goes when the test goes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
+            dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
         }
         execl(kSer2Net, kSer2Net, "-n", "-u", "-c", config.c_str(), "-P", pidFile.c_str(),
               static_cast<char *>(nullptr));
