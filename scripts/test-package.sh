@@ -92,7 +92,8 @@ echo "== README examples against the installed library"
 awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$work/demo.c"
 awk '/^```python$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$work/demo.py"
 export KIVRA_PORT_DIR="$work/ports"
-mkdir -p "$KIVRA_PORT_DIR"
+# The simulator publishes only into a directory private to its user.
+mkdir -m 700 -p "$KIVRA_PORT_DIR"
 kivra-sim --name SIM1 </dev/null >"$work/sim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$KIVRA_PORT_DIR/SIM1" ] && break; sleep 0.1; done
