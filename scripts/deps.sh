@@ -4,6 +4,9 @@
 #
 #   scripts/deps.sh            the build, the tests and the demo (Linux)
 #   scripts/deps.sh windows    the Windows cross build and its tests under wine
+#   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
+#                              (scripts/qt-windows.sh); adds the archive's
+#                              source entries when apt has none
 set -euo pipefail
 
 group=${1:-linux}
@@ -30,8 +33,14 @@ windows)
         wine wine64 ser2net zip
     )
     ;;
+qt-windows)
+    packages=(
+        build-essential perl python3 dpkg-dev xz-utils
+        g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    )
+    ;;
 *)
-    echo "usage: deps.sh [linux|windows]" >&2
+    echo "usage: deps.sh [linux|windows|qt-windows]" >&2
     exit 2
     ;;
 esac
@@ -67,4 +76,29 @@ if [ "$group" = windows ]; then
     if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
         install_missing wine32:i386
     fi
+fi
+# Source entries for the archives apt already uses for binary packages, with
+# the same options (signing key included), one-line and deb822 alike.
+add_source_entries() {
+    local d=/etc/apt/sources.list.d f lines=() stanzas=()
+    for f in /etc/apt/sources.list "$d"/*.list; do
+        [ -f "$f" ] && [ "$f" != "$d/kivra-deb-src.list" ] &&
+            mapfile -t -O ${#lines[@]} lines < <(sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f")
+    done
+    for f in "$d"/*.sources; do
+        [ -f "$f" ] && [ "$f" != "$d/kivra-deb-src.sources" ] &&
+            stanzas+=("$(awk -v RS= -v ORS='\n\n' '/(^|\n)Types:[^\n]*[[:space:]]deb([[:space:]]|$)/ &&
+                !/Enabled: *no/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$f")")
+    done
+    if [ ${#lines[@]} -gt 0 ]; then
+        printf '%s\n' "${lines[@]}" | "${sudo_cmd[@]}" tee "$d/kivra-deb-src.list" >/dev/null
+    fi
+    if [ ${#stanzas[@]} -gt 0 ]; then
+        printf '%s\n\n' "${stanzas[@]}" | "${sudo_cmd[@]}" tee "$d/kivra-deb-src.sources" >/dev/null
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+}
+if [ "$group" = qt-windows ] &&
+    ! apt-get indextargets --format '$(CREATED_BY)' | grep -qx Sources; then
+    add_source_entries
 fi
