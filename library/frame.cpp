@@ -93,6 +93,19 @@ int checkReply(const uint8_t *reply, int count)
     return kOk;
 }
 
+bool isReplyFrame(const uint8_t *bytes, int count)
+{
+    if (!bytes || count < kMinReplyBytes || wordAt(bytes, 0) != kReplyStart) {
+        return false;
+    }
+    const int length = wordAt(bytes, kReplyLengthOffset);
+    if (count != replyFrameBytes(length)) {
+        return false;
+    }
+    const int checkOffset = kReplyHeaderBytes + paddedLength(length);
+    return xorWords(bytes, checkOffset) == wordAt(bytes, checkOffset);
+}
+
 int replyBytesExpected(const uint8_t *reply, int received, int capacity)
 {
     if (!reply || received < kReplyHeaderBytes) {

@@ -53,6 +53,11 @@ int buildFrame(uint8_t *buffer, int code, int length, const uint8_t *data);
 // Returns kOk or the first failing test's code, -1 to -6.
 int checkReply(const uint8_t *reply, int count);
 
+// True when count bytes are exactly one reply frame whose start word, length
+// and check word are right, whatever its status: what a reply looks like,
+// as opposed to a piece of one.
+bool isReplyFrame(const uint8_t *bytes, int count);
+
 // The size of the reply whose first `received` bytes are in reply: the frame
 // its length field names once the header is in, else capacity, and never
 // more than capacity.

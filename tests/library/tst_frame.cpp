@@ -198,6 +198,23 @@ TEST(CheckReply, OddLengthReplyMatchesItsWorkedBytes)
     EXPECT_EQ(checkReply(reply.data(), 14), kOk);
 }
 
+// What counts as a whole reply frame when telling a late tail from a new
+// reply: start word, length and check word right, any status.
+TEST(IsReplyFrame, TellsFramesFromPieces)
+{
+    EXPECT_TRUE(isReplyFrame(kGood.data(), 14));
+    EXPECT_TRUE(isReplyFrame(resealed(kGood, 4, 2).data(), 14)) << "a refusal is a frame too";
+    EXPECT_TRUE(isReplyFrame(oracle::reply({0x11, 0x22, 0x33}).data(), 14));
+    EXPECT_TRUE(isReplyFrame(oracle::reply({}).data(), 10));
+    EXPECT_FALSE(isReplyFrame(kGood.data(), 12)) << "cut short";
+    EXPECT_FALSE(isReplyFrame(kGood.data() + 2, 12)) << "a frame's tail";
+    EXPECT_FALSE(isReplyFrame(withByte(kGood, 13, 0x56).data(), 14)) << "check word";
+    EXPECT_FALSE(isReplyFrame(resealed(kGood, 0, 0x55AB).data(), 14)) << "start word";
+    EXPECT_FALSE(isReplyFrame(resealed(kGood, 6, 6).data(), 14)) << "length";
+    EXPECT_FALSE(isReplyFrame(oracle::request(0x0C, {0, 0, 0, 0}).data(), 12)) << "a request";
+    EXPECT_FALSE(isReplyFrame(nullptr, 14));
+}
+
 TEST(CopyPayload, CopiesExactlyTheDataLength)
 {
     const Bytes reply = oracle::reply({0x11, 0x22, 0x33});
