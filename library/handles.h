@@ -9,22 +9,12 @@
 #ifndef KIVRA_HANDLES_H
 #define KIVRA_HANDLES_H
 
+#include "latereplies.h"
 #include "port.h"
 
 #include <memory>
 
 namespace kivra {
-
-// What the exchange code keeps per handle between calls.
-struct ExchangeState
-{
-    // Until then bytes of an earlier exchange that failed may still arrive.
-    Clock::time_point lateUntil{};
-    // Reply bytes that exchange still owes (the rest of its frame).
-    int lateBytes = 0;
-    // The rest of the window is to be waited out before the next request.
-    bool waitFirst = false;
-};
 
 struct HandleEntry;
 

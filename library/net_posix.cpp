@@ -186,6 +186,16 @@ bool netWaitWritable(NetSocket socket, NetClock::time_point until)
     return waitFor(static_cast<int>(socket), POLLOUT, until, until - NetClock::now());
 }
 
+std::chrono::microseconds netRoundTrip(NetSocket socket)
+{
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (getsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_INFO, &info, &length) != 0) {
+        return std::chrono::microseconds::zero();
+    }
+    return std::chrono::microseconds(info.tcpi_rtt);
+}
+
 void netClose(NetSocket socket)
 {
     if (socket != kNoSocket) {

@@ -52,6 +52,7 @@ NetPort::~NetPort()
 std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time_point deadline,
                                        Release release)
 {
+    const auto connecting = NetClock::now();
     const NetSocket socket = netConnect(address.host, address.port, deadline);
     if (socket == kNoSocket) {
         if (release) {
@@ -59,7 +60,12 @@ std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time
         }
         return nullptr;
     }
+    // The handshake crossed the path once each way, as far as the first
+    // TCP endpoint: a relay in between hides the rest until an exchange.
+    const auto handshake =
+        std::max<NetClock::duration>(NetClock::now() - connecting, netRoundTrip(socket));
     std::unique_ptr<NetPort> port(new NetPort(address.scheme, socket, std::move(release)));
+    port->roundTrip_.seed(handshake, false);
     if (address.scheme == NetScheme::Rfc2217 && !port->negotiate(deadline)) {
         return nullptr;
     }
@@ -83,6 +89,7 @@ bool NetPort::negotiate(NetClock::time_point deadline)
     }
     const std::vector<uint8_t> settings = TelnetCodec::lineSettingsRequests(
         kBaudRate, kDataBits, telnet::kParityNone, telnet::kStopSizeTwo);
+    const auto settingsSent = NetClock::now();
     if (!sendAll(settings, deadline)) {
         return false;
     }
@@ -99,6 +106,8 @@ bool NetPort::negotiate(NetClock::time_point deadline)
             return false;
         }
     }
+    // The server at the line's end answered: a round trip over the whole path.
+    roundTrip_.seed(NetClock::now() - settingsSent, true);
     return true;
 }
 

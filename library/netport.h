@@ -11,6 +11,7 @@
 #include "netsocket.h"
 #include "neturl.h"
 #include "port.h"
+#include "roundtrip.h"
 #include "telnet.h"
 
 #include <functional>
@@ -44,6 +45,10 @@ public:
     // Returns -1 when the connection is lost.
     int read(uint8_t *target, int wanted, Clock::time_point until) override;
 
+    // Measured at open (the connection's set-up, or the RFC 2217 line
+    // settings' answers), then kept current by the exchanges.
+    RoundTrip *roundTrip() override { return &roundTrip_; }
+
     bool lost() const { return socket_ == kNoSocket; }
 
 private:
@@ -65,6 +70,7 @@ private:
     Release release_;
     TelnetCodec codec_;
     std::vector<uint8_t> pending_; // decoded data beyond the last wanted count
+    RoundTrip roundTrip_;
 };
 
 } // namespace kivra

@@ -38,6 +38,10 @@ NetIo netReceive(NetSocket socket, uint8_t *target, int size, int *received);
 bool netWaitReadable(NetSocket socket, NetClock::time_point until, std::chrono::nanoseconds slice);
 bool netWaitWritable(NetSocket socket, NetClock::time_point until);
 
+// The system's own smoothed estimate of the connection's round trip (from
+// the handshake on), or zero when it keeps none or will not say.
+std::chrono::microseconds netRoundTrip(NetSocket socket);
+
 void netClose(NetSocket socket);
 
 } // namespace kivra

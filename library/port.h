@@ -12,6 +12,8 @@ namespace kivra {
 
 using Clock = std::chrono::steady_clock;
 
+class RoundTrip;
+
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;
 
@@ -44,6 +46,11 @@ public:
     // (target's first wanted bytes are then written, zero-padded), or -1 when
     // the port failed or hung up (target untouched).
     virtual int read(uint8_t *target, int wanted, Clock::time_point until) = 0;
+
+    // The measured round trip of the network between this computer and the
+    // controller's line, for a port reached over one; null for a port on
+    // this computer, whose exchanges keep the controller's own budgets.
+    virtual RoundTrip *roundTrip() { return nullptr; }
 };
 
 } // namespace kivra

@@ -2,6 +2,8 @@
 
 #include "debuglog.h"
 #include "handles.h"
+#include "latereplies.h"
+#include "roundtrip.h"
 #include "trace.h"
 
 #include <algorithm>
@@ -49,63 +51,6 @@ int readValueBytes(int handle, int code, const ExchangeKind &kind, uint8_t *byte
     return kOk;
 }
 
-// A controller may answer after the budget has run out. The rest of its
-// frame must not reach a later exchange, and with no sequence numbers in the
-// protocol only time tells it apart: until `lateUntil` (twice the failed
-// exchange's budget after its start) the first bytes to arrive, up to the
-// frame's remaining size, are taken for it and dropped. The next exchange
-// does not wait for them: it sends at once and drops them as they come ahead
-// of its own reply, so a silent controller costs no more than before.
-
-// Drops owed bytes that arrive no later than until (and the window's end).
-// Returns the count dropped, or -1 when the port failed.
-int dropOwed(Port &port, ExchangeState &state, Clock::time_point until)
-{
-    if (state.lateBytes <= 0 || Clock::now() >= state.lateUntil) {
-        state.lateBytes = 0;
-        return 0;
-    }
-    uint8_t scratch[kStagingBytes];
-    const int n = port.read(scratch, std::min(state.lateBytes, kStagingBytes),
-                            std::min(until, state.lateUntil));
-    if (n > 0) {
-        state.lateBytes -= n;
-    }
-    return n;
-}
-
-// Before the request goes out: what has arrived already cannot be this
-// exchange's and pays the debt first. When the last exchange may itself have
-// taken its own reply for the debt before it (a controller that skipped a
-// request), its frame may still be owed as well, so the rest of the window is
-// waited out; that happens only after two failures in a row.
-void settleBeforeSending(Port &port, ExchangeState &state)
-{
-    dropOwed(port, state, Clock::now());
-    if (state.waitFirst) {
-        dropOwed(port, state, state.lateUntil);
-        state.lateBytes = 0;
-    }
-    state.waitFirst = false;
-}
-
-// After the reply was collected: what this exchange still owes, if anything.
-void rememberLateReply(ExchangeState &state, const uint8_t *reply, int received, int wanted,
-                       Clock::time_point lateUntil, bool droppedAfterSending)
-{
-    state.lateBytes = 0;
-    state.waitFirst = false;
-    if (received < 0) {
-        return; // the port failed; nothing more will come through it
-    }
-    const int owed = replyBytesExpected(reply, received, wanted) - received;
-    if (owed > 0) {
-        state.lateBytes = owed;
-        state.lateUntil = lateUntil;
-        state.waitFirst = droppedAfterSending;
-    }
-}
-
 thread_local int lastAttempts = 0;
 
 } // namespace
@@ -132,7 +77,19 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     }
     Port &port = lease.port();
     ExchangeState &state = lease.state();
-    settleBeforeSending(port, state);
+    RoundTrip *path = port.roundTrip();
+    // A network between here and the line adds its round trip to the
+    // controller's own patience.
+    const Clock::duration budget =
+        kind.attempts * kAttemptTime + (path ? path->allowance() : Clock::duration::zero());
+    lastAttempts = kind.attempts;
+    Inbox inbox(port);
+    if (!settleBeforeSending(inbox, state, path, budget)) {
+        if (kTraceEnabled) {
+            traceHeld(code, kind);
+        }
+        return checkReply(reply, 0);
+    }
     // Stale input goes too. Even when the builder refused (size 0) the
     // reply is awaited, so a missing pointer costs what a silent controller
     // costs instead of passing for a quick failure.
@@ -141,19 +98,31 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     }
     port.discardInput();
     const auto start = Clock::now();
-    const auto budget = kind.attempts * kAttemptTime;
+    const auto deadline = start + budget;
     // The write shares the reply's deadline, so a controller that stops
     // reading cannot stretch a call past its budget.
     if (size > 0) {
-        port.write(request, size, start + budget);
+        port.write(request, size, deadline);
     }
-    const int dropped = dropOwed(port, state, start + budget);
-    const int received = dropped < 0 ? -1 : port.read(reply, kind.wanted, start + budget);
-    lastAttempts = kind.attempts;
-    rememberLateReply(state, reply, received, kind.wanted, start + 2 * budget, dropped > 0);
+    const bool dropped = dropOwedAfterSending(inbox, state, deadline);
+    int received = inbox.fill(kind.wanted, deadline);
+    const auto end = Clock::now();
+    if (received >= 0) {
+        received = std::min(received, kind.wanted);
+        std::memset(reply, 0, static_cast<size_t>(kind.wanted));
+        std::memcpy(reply, inbox.bytes(), static_cast<size_t>(received));
+    }
+    rememberOwed(state, reply, received, kind.wanted, start, budget, path != nullptr, dropped);
+    if (path) {
+        // Only a read that ended early says how long the path took.
+        if (received == kind.wanted) {
+            path->sample(end - start);
+        }
+        path->settle();
+    }
     const int result = checkReply(reply, received);
     if (kTraceEnabled) {
-        traceReply(code, kind, reply, received, result);
+        traceReply(code, kind, reply, received, result, budget);
     }
     return result;
 }

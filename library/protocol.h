@@ -86,10 +86,10 @@ constexpr ExchangeKind kDebugExchange{kDebugReplyBytes, kDebugAttempts};
 // One transaction: builds the request, discards stale input, sends, collects
 // up to kind.wanted reply bytes into reply (kReplyBufferBytes long) and
 // validates them. Returns the checkReply() result. The write and the read
-// share one deadline, kind.attempts ms after the start, and unsent output is
-// dropped then. When the reply is incomplete, the rest of its frame is
-// dropped by the next exchange on the handle if it comes within twice the
-// budget after this one's start.
+// share one deadline, kind.attempts ms after the start (plus the measured
+// allowance of a network path, for ports reached over one), and unsent
+// output is dropped then. When the reply is incomplete, what it still owes
+// is dropped by the next exchange on the handle (latereplies.h).
 int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
              uint8_t *reply);
 

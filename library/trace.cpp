@@ -1,6 +1,5 @@
 #include "trace.h"
 
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -185,20 +184,29 @@ void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t 
     std::fprintf(stderr, "\n");
 }
 
-void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result)
+void traceHeld(int code, const ExchangeKind &kind)
 {
+    std::fprintf(stderr, "-> %s not sent: the last reply is still owed on the network (%d)\n",
+                 commandName(code, kind), kErrNoReply);
+}
+
+void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result,
+                Clock::duration budget)
+{
+    const long long budgetMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(budget).count();
     if (received < 0) {
         std::fprintf(stderr, "<- read failed: port closed or hung up (%d)\n", result);
         return;
     }
     if (received == 0) {
-        std::fprintf(stderr, "<- timeout: no reply within %d ms (%d)\n", kind.attempts, result);
+        std::fprintf(stderr, "<- timeout: no reply within %lld ms (%d)\n", budgetMs, result);
         return;
     }
     std::fprintf(stderr, "<- %d bytes", received);
     if (result == kErrNoReply) {
-        std::fprintf(stderr, ", timeout: %d of %d within %d ms (%d)", received, kind.wanted,
-                     kind.attempts, result);
+        std::fprintf(stderr, ", timeout: %d of %d within %lld ms (%d)", received, kind.wanted,
+                     budgetMs, result);
     } else if (result == kOk) {
         std::fprintf(stderr, " ok");
         putDecoded(code, kind, reply);

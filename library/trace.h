@@ -21,8 +21,14 @@ extern const bool kTraceEnabled;
 void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
 
 // After the reply was checked: received is the port read's count (-1 for a
-// failed read), result the checkReply() code.
-void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result);
+// failed read), result the checkReply() code, budget what the exchange could
+// wait (its attempts, plus a network path's allowance).
+void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result,
+                Clock::duration budget);
+
+// Instead of the request: it was not sent, because the reply to an earlier
+// one is still on its way across a network path.
+void traceHeld(int code, const ExchangeKind &kind);
 
 } // namespace kivra
 

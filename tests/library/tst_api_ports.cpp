@@ -286,10 +286,12 @@ SimOptions silent()
     o.silent = true;
     return o;
 }
+// Later than any budget a port gives a first exchange: 30 ms on a local line,
+// 30 ms plus up to a second over a network path not yet measured.
 SimOptions late()
 {
     SimOptions o;
-    o.replyDelayMs = 200;
+    o.replyDelayMs = 1200;
     return o;
 }
 SimOptions corrupt(bool SimOptions::*field)

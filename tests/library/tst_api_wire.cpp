@@ -308,6 +308,58 @@ TEST_F(SimulatedDevice, LateReplyIsDiscardedByTheNextExchange)
     sim_.setEventHandler(nullptr);
 }
 
+// A reply cut short on the line owes its tail; the next call's reply, when it
+// comes whole, is that call's and not the missing tail.
+TEST_F(SimulatedDevice, CutShortReplyDoesNotCostTheNextCallItsReply)
+{
+    sim_.setParameter(0x04, 702);
+    Bytes cut = reply({0x2D, 0x01, 0, 0}); // 301: the last two bytes lost on the line
+    cut.resize(12);
+    sim_.scriptReply(cut);
+    EXPECT_EQ(getShutterOnTime(handle_), -4);
+    EXPECT_EQ(getShutterOffTime(handle_), 702);
+}
+
+// The tail of a cut reply that does come, late, is dropped ahead of the next
+// call's reply.
+TEST_F(SimulatedDevice, LateTailIsDroppedAheadOfTheNextReply)
+{
+    sim_.setParameter(0x04, 702);
+    const Bytes whole = reply({0x2D, 0x01, 0, 0});
+    sim_.scriptReply(Bytes(whole.begin(), whole.end() - 2));
+    EXPECT_EQ(getShutterOnTime(handle_), -4);
+    // The missing two bytes arrive ahead of the next reply, as from a line
+    // that held them up.
+    Bytes tailThenReply(whole.end() - 2, whole.end());
+    const Bytes next = reply({0xBE, 0x02, 0, 0});
+    tailThenReply.insert(tailThenReply.end(), next.begin(), next.end());
+    sim_.scriptReply(tailThenReply);
+    EXPECT_EQ(getShutterOffTime(handle_), 702);
+}
+
+// A silent exchange, then a prompt reply, then a late one: each result is
+// its own call's or -2, and the line recovers.
+TEST_F(SimulatedDevice, SilenceThenPromptThenLateGiveNoOtherCallsValue)
+{
+    sim_.setParameter(0x03, 301);
+    sim_.setParameter(0x04, 702);
+    sim_.setParameter(0x05, 903);
+    sim_.setParameter(0x08, 54);
+    sim_.scriptReply({}); // the first request goes unanswered
+    EXPECT_EQ(getShutterOnTime(handle_), -2);
+    const int prompt = getShutterOffTime(handle_);
+    EXPECT_TRUE(prompt == 702 || prompt == -2) << prompt;
+    kivrasim::Faults lateOnce;
+    lateOnce.lateOnceMs = 35;
+    sim_.setFaults(lateOnce);
+    const int late = getShutterCycleCount(handle_);
+    EXPECT_TRUE(late == 903 || late == -2) << late;
+    const int after = getLightLevel(handle_);
+    EXPECT_TRUE(after == 54 || after == -2) << after;
+    EXPECT_EQ(getShutterOnTime(handle_), 301);
+    EXPECT_EQ(getShutterOffTime(handle_), 702);
+}
+
 // A reply later than the budget (but within twice it) must never become a
 // later call's result. Every parameter read here holds a value no other one
 // holds, and the refused setter answers with another status than the
