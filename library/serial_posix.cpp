@@ -3,6 +3,7 @@
 #include "serial.h"
 
 #include "handles.h"
+#include "lowlatency.h"
 #include "netports.h"
 #include "neturl.h"
 #include "ports_posix.h"
@@ -121,7 +122,7 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
 class TtyPort final : public Port
 {
 public:
-    explicit TtyPort(int fd) : fd_(fd) {}
+    explicit TtyPort(int fd) : fd_(fd), latency_(requestLowLatency(fd)) {}
     ~TtyPort() override;
     void configureLine(int baudRate, int byteSize, int stopBits, int parity) override;
     void discardInput() override { tcflush(fd_, TCIFLUSH); }
@@ -136,6 +137,7 @@ public:
 
 private:
     const int fd_;
+    const DriverLatency latency_; // put back at close
 };
 
 TtyPort::~TtyPort()
@@ -145,6 +147,7 @@ TtyPort::~TtyPort()
     // unsent output keeps close from waiting on a stalled transmitter.
     ioctl(fd_, TIOCNXCL);
     tcflush(fd_, TCIOFLUSH);
+    restoreLatency(fd_, latency_);
     ::close(fd_);
 }
 
