@@ -8,10 +8,12 @@
 #
 # With start-net the simulator is served by a ser2net on a free loopback
 # port, raw (socket) or telnet (rfc2217), and DIR/NAME.url holds its URL
-# before DIR/NAME.ready appears.
+# before DIR/NAME.ready appears. KIND@MS puts the tests' relay in front of
+# ser2net, delaying MS each way (the program named by
+# KIVRA_WINSIM_DELAY_PROXY).
 #
 #   simlaunch.sh start PROGRAM DIR NAME [kivra-sim fault options...]
-#   simlaunch.sh start-net socket|rfc2217 PROGRAM DIR NAME [fault options...]
+#   simlaunch.sh start-net KIND[@MS] PROGRAM DIR NAME [fault options...]
 #   simlaunch.sh stop DIR NAME
 set -u
 
@@ -49,13 +51,28 @@ YAML
         i=$((i + 1))
     done
     listening "$port" || return 1
+    if [ -n "$delay" ]; then
+        rm -f "$dir/$name.relay"
+        "${KIVRA_WINSIM_DELAY_PROXY:?}" "$port" "$delay" "$dir/$name.relay" \
+            </dev/null >>"$dir/$name.log" 2>&1 &
+        echo $! >"$dir/$name.relaypid"
+        i=0
+        while [ ! -s "$dir/$name.relay" ] && [ $i -lt $steps ]; do
+            sleep $pause
+            i=$((i + 1))
+        done
+        [ -s "$dir/$name.relay" ] || return 1
+        port=$(cat "$dir/$name.relay")
+    fi
     echo "$kind://127.0.0.1:$port" >"$dir/$name.url"
 }
 
 action=${1:-}
 kind=""
+delay=""
 if [ "$action" = start-net ]; then
-    kind=$2
+    kind=${2%@*}
+    [ "$kind" != "$2" ] && delay=${2#*@}
     shift
     action=start
 fi
@@ -78,11 +95,16 @@ start)
     else
         kill "$pid" 2>/dev/null
         [ -f "$dir/$name.s2n" ] && kill "$(cat "$dir/$name.s2n")" 2>/dev/null
+        [ -f "$dir/$name.relaypid" ] && kill "$(cat "$dir/$name.relaypid")" 2>/dev/null
         : >"$dir/$name.failed"
     fi
     ;;
 stop)
     dir=$2 name=$3
+    if relay=$(cat "$dir/$name.relaypid" 2>/dev/null); then
+        kill "$relay" 2>/dev/null
+        rm -f "$dir/$name.relaypid" "$dir/$name.relay"
+    fi
     if s2n=$(cat "$dir/$name.s2n" 2>/dev/null); then
         kill "$s2n" 2>/dev/null
         rm -f "$dir/$name.s2n" "$dir/$name.url"
