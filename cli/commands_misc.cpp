@@ -1,5 +1,6 @@
 // ports and raw: the port list and factory debug requests.
 #include "command.h"
+#include "pathtime.h"
 #include "portprobe.h"
 #include "results.h"
 
@@ -38,6 +39,18 @@ bool parseHex(const QString &text, std::vector<unsigned char> *bytes)
     return true;
 }
 
+// The round trip of a network port, or why it could not be measured.
+std::string measuredRoundTrip(const QString &name)
+{
+    const int handle = openSerial(name.toLocal8Bit().constData());
+    if (handle < 0) {
+        return "unreachable";
+    }
+    const double ms = measureRoundTripMs(handle);
+    closeSerial(handle);
+    return ms < 0 ? "no-answer" : formatRoundTrip(ms);
+}
+
 } // namespace
 
 int runPorts(const QStringList &args)
@@ -47,7 +60,8 @@ int runPorts(const QStringList &args)
     const QCommandLineOption details(
         QStringLiteral("details"),
         QStringLiteral("Add what the system knows of each port: device path, link target, URL, "
-                       "driver, USB vendor:product, serial number."));
+                       "driver, USB vendor:product, serial number; for a network port the "
+                       "round trip it adds to each exchange, measured (rtt)."));
     line.parser.addOption(details);
     const int parsed = line.parse(args, 0, 0);
     if (parsed >= 0) {
@@ -71,7 +85,11 @@ int runPorts(const QStringList &args)
         }
         QJsonObject entry{{QStringLiteral("name"), name}};
         std::string text = name.toStdString();
-        for (const auto &fact : portDetails(name.toStdString())) {
+        auto facts = portDetails(name.toStdString());
+        if (isNetworkPort(name.toStdString())) {
+            facts.emplace_back("rtt", measuredRoundTrip(name));
+        }
+        for (const auto &fact : facts) {
             entry.insert(QString::fromStdString(fact.first), QString::fromStdString(fact.second));
             text += " " + fact.first + "=" + fact.second;
         }

@@ -1,6 +1,7 @@
 // info, get and set: the controller's parameters by name.
 #include "command.h"
 #include "params.h"
+#include "pathtime.h"
 #include "results.h"
 
 #include <KivraLibrary.h>
@@ -8,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <cmath>
 #include <cstdio>
 
 namespace kivracli {
@@ -138,6 +140,15 @@ int runInfo(const QStringList &args)
         std::snprintf(row, sizeof row, "%-14s %-14s %-4s %s\n", extra[i].c_str(), text.c_str(),
                       i == 0 ? "Hz" : "", meanings[i]);
         out += row;
+    }
+    if (isNetworkPort(line.parser.positionalArguments().at(0).toStdString())) {
+        const double ms = measureRoundTripMs(device.handle());
+        if (ms < 0) {
+            return deviceFailure("round trip", static_cast<int>(ms));
+        }
+        info.insert(QStringLiteral("round-trip-ms"), std::round(ms * 10) / 10);
+        out += "round-trip     " + formatRoundTrip(ms) +
+               "     network path, measured (exchange time less line time)\n";
     }
     if (line.json()) {
         printJson(info);

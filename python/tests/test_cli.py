@@ -53,13 +53,72 @@ def test_ports_shows_the_url_of_a_network_port() -> None:
     try:
         assert "LAB3" in ok("ports").split()
         details = {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}
-        assert details["LAB3"] == {"name": "LAB3", "path": str(entry), "url": url}
-        assert f"LAB3 path={entry} url={url}\n" in ok("ports", "--details")
+        assert details["LAB3"] == {"name": "LAB3", "path": str(entry), "url": url,
+                                   "rtt": "unreachable"}
+        assert f"LAB3 path={entry} url={url} rtt=unreachable\n" in ok("ports", "--details")
         out = kivra("info", "LAB3")
         assert out.returncode != 0
         assert f"port LAB3 ({url}) cannot be reached" in out.stderr
     finally:
         entry.unlink()
+
+def _free_port() -> int:
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+@pytest.fixture
+def served(sim, tmp_path):
+    """A simulator behind a raw ser2net accepter: its socket:// URL."""
+    if not shutil.which("ser2net", path="/usr/sbin:/usr/bin"):
+        pytest.skip("ser2net is not installed")
+    device = os.path.realpath(sim().link)
+    port = _free_port()
+    config = tmp_path / "ser2net.yaml"
+    config.write_text(f"connection: &c\n    accepter: tcp(nodelay),127.0.0.1,{port}\n"
+                      f"    connector: serialdev,{device},115200n82,local\n"
+                      f"    options:\n        chardelay: false\n")
+    server = subprocess.Popen(["/usr/sbin/ser2net", "-n", "-u", "-c", str(config),
+                               "-P", str(tmp_path / "pid")],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    try:
+        for _ in range(200):
+            with socket.socket() as probe:
+                if probe.connect_ex(("127.0.0.1", port)) == 0:
+                    break
+            time.sleep(0.02)
+        # ser2net takes one connection at a time: let the probe's go first.
+        time.sleep(0.1)
+        yield f"socket://127.0.0.1:{port}"
+    finally:
+        server.terminate()
+        server.wait(timeout=5)
+
+
+def test_network_port_shows_its_round_trip(served) -> None:
+    text = ok("info", served)
+    match = re.search(r"^round-trip +([0-9.]+) ms +network path", text, re.M)
+    assert match, text
+    info = json.loads(ok("info", served, "--json"))
+    assert info["round-trip-ms"] >= 0
+    entry = Path(PORT_DIR) / "LAB4"
+    entry.write_text(served + "\n")
+    entry.chmod(0o600)
+    try:
+        details = {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}
+        assert re.fullmatch(r"[0-9]+\.[0-9] ms", details["LAB4"]["rtt"]), details["LAB4"]
+    finally:
+        entry.unlink()
+
+
+def test_local_port_has_no_round_trip(sim) -> None:
+    port = sim().name
+    assert "round-trip" not in ok("info", port)
+    assert "round-trip-ms" not in json.loads(ok("info", port, "--json"))
+    assert "rtt" not in {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}[port]
+
 
 def test_info(sim) -> None:
     port = sim().name
