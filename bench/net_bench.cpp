@@ -1,10 +1,13 @@
 // Exchange time through ser2net over loopback, raw and with RFC 2217, beside
 // the same simulated controller reached directly on its pseudo-terminal, in
-// one run. The controller sends at the real line rate.
+// one run; then through a relay that delays each way by 10 and 50 ms, against
+// the line time plus that round trip. The controller sends at the real line
+// rate.
 //
-// Usage: net_bench [exchanges]   (default 2000)
+// Usage: net_bench [exchanges]   (default 2000; the delayed paths run a tenth)
 #include "KivraLibrary.h"
 #include "benchports.h"
+#include "delayproxy_posix.h"
 #include "ser2net_posix.h"
 #include "simulator.h"
 
@@ -23,6 +26,9 @@ constexpr int kDefaultExchanges = 2000;
 constexpr int kWarmUp = 50;
 constexpr double kMedian = 0.5;
 constexpr double kP99 = 0.99;
+// A get exchange on the line: 12 + 14 bytes of 11 bits at 115200 baud.
+constexpr double kLineTimeMs = (12 + 14) * 11 * 1000.0 / 115200;
+constexpr int kDelaysMs[] = {0, 10, 50};
 
 struct Figures
 {
@@ -97,6 +103,34 @@ int main(int argc, char **argv)
         std::printf("  %-34s median %7.3f ms   p99 %7.3f ms   failed %d   median/direct %.3f\n",
                     labels[i], kinds[i].median, kinds[i].p99, kinds[i].failures,
                     kinds[i].median / direct.median);
+    }
+    // The delayed paths: the relay between the library and ser2net.
+    std::printf("through a relay delaying each way (median against line time + round trip;"
+                " goal 1.10)\n");
+    for (int i = 0; i < 2; ++i) {
+        Ser2Net bridge;
+        if (!bridge.start(simulator.ttyPath(), order[i])) {
+            std::fprintf(stderr, "cannot start ser2net\n");
+            return EXIT_FAILURE;
+        }
+        for (const int delay : kDelaysMs) {
+            DelayProxy proxy;
+            if (!proxy.start("127.0.0.1", bridge.port())) {
+                std::fprintf(stderr, "cannot start the relay\n");
+                return EXIT_FAILURE;
+            }
+            proxy.setDelay(std::chrono::milliseconds(delay));
+            const std::string url =
+                std::string(order[i] == Ser2Net::Kind::Raw ? "socket" : "rfc2217") +
+                "://127.0.0.1:" + std::to_string(proxy.port());
+            const Figures f = measure(url, std::max(1, exchanges / 10));
+            const double reference = kLineTimeMs + 2.0 * delay;
+            char label[64];
+            std::snprintf(label, sizeof label, "%s, %d ms each way", labels[i], delay);
+            std::printf("  %-34s median %7.3f ms   p99 %7.3f ms   failed %d   median/(line+rtt) "
+                        "%.3f\n",
+                        label, f.median, f.p99, f.failures, f.median / reference);
+        }
     }
     return EXIT_SUCCESS;
 }
