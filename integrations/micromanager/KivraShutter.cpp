@@ -1,6 +1,7 @@
 #include "KivraShutter.h"
 
 #include "KivraErrors.h"
+#include "KivraPorts.h"
 #include "OpenFailure.h"
 
 #include <KivraLibrary.h>
@@ -22,31 +23,8 @@ const char *const kUnsetPort = "Undefined"; // the wizard's word for a port not 
 const char *const kClosedText = "0";
 const char *const kOpenText = "1";
 
-constexpr int kPortListBytes = 4096;
 // Larger than the controller's 32-byte field and zero-filled: always a string.
 constexpr int kTextBufferBytes = KIVRA_TEXT_FIELD_SIZE + 1;
-
-std::string listedPorts()
-{
-    std::vector<char> buffer(kPortListBytes, 0);
-    return listPorts(buffer.data(), kPortListBytes) > 0 ? std::string(buffer.data())
-                                                        : std::string();
-}
-
-std::vector<std::string> splitPorts(const std::string &list)
-{
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start < list.size()) {
-        const size_t end = list.find(',', start);
-        const size_t stop = end == std::string::npos ? list.size() : end;
-        if (stop > start) {
-            names.push_back(list.substr(start, stop - start));
-        }
-        start = stop + 1;
-    }
-    return names;
-}
 
 } // namespace
 
@@ -144,9 +122,6 @@ int KivraShutter::Initialize()
         if (ret == DEVICE_OK) {
             ret = createTextProperty(text);
         }
-    }
-    if (ret == DEVICE_OK) {
-        ret = UpdateStatus();
     }
     if (ret != DEVICE_OK) {
         Shutdown();
@@ -328,7 +303,7 @@ int KivraShutter::onState(MM::PropertyBase *prop, MM::ActionType act)
 int KivraShutter::onAvailablePorts(MM::PropertyBase *prop, MM::ActionType act)
 {
     if (act == MM::BeforeGet) {
-        prop->Set(listedPorts().c_str());
+        prop->Set(joinPorts(listedPorts()).c_str());
     }
     return DEVICE_OK;
 }
@@ -395,18 +370,6 @@ int KivraShutter::Fire(double deltaT)
     return checked(setShutterState(handle_, stateValue(true)), "Fire: start the cycle");
 }
 
-bool KivraShutter::answers(const std::string &port) const
-{
-    const int handle = openSerial(port.c_str());
-    if (handle <= 0) {
-        return false;
-    }
-    char name[kTextBufferBytes] = {0};
-    const bool ok = getDeviceName(handle, name, KIVRA_TEXT_FIELD_SIZE) == KIVRA_OK;
-    closeSerial(handle);
-    return ok;
-}
-
 // The wizard sets Port to each of its ports and asks; with no port chosen
 // yet, the library's own list is tried and the first that answers is kept.
 MM::DeviceDetectionStatus KivraShutter::DetectDevice()
@@ -416,10 +379,10 @@ MM::DeviceDetectionStatus KivraShutter::DetectDevice()
     }
     const std::string port = portName();
     if (!port.empty() && port != kUnsetPort) {
-        return answers(port) ? MM::CanCommunicate : MM::CanNotCommunicate;
+        return controllerAnswers(port) ? MM::CanCommunicate : MM::CanNotCommunicate;
     }
-    for (const std::string &candidate : splitPorts(listedPorts())) {
-        if (answers(candidate)) {
+    for (const std::string &candidate : listedPorts()) {
+        if (controllerAnswers(candidate)) {
             CDeviceBase<MM::Shutter, KivraShutter>::SetProperty(kPortProperty, candidate.c_str());
             return MM::CanCommunicate;
         }

@@ -53,7 +53,6 @@ private:
     void dropLine();
     // DEVICE_OK for a result of 0 or more, else the error for what failed.
     int checked(int result, const std::string &what);
-    bool answers(const std::string &port) const;
     // Sets the code's text, logs it and returns the code.
     int fail(int mmCode, const std::string &text);
     int failResult(const std::string &what, int result);

@@ -2,36 +2,14 @@
 // without the command-line tool's probe (a Windows Micro-Manager tree).
 #include "OpenFailure.h"
 
+#include "KivraPorts.h"
+
 #include <KivraLibrary.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace kivramm {
-
-namespace {
-
-constexpr int kPortListBytes = 4096;
-
-bool isListed(const std::string &port)
-{
-    std::vector<char> buffer(kPortListBytes, 0);
-    if (listPorts(buffer.data(), kPortListBytes) <= 0) {
-        return false;
-    }
-    const std::string list(buffer.data());
-    size_t start = 0;
-    while (start <= list.size()) {
-        const size_t end = list.find(',', start);
-        const size_t stop = end == std::string::npos ? list.size() : end;
-        if (list.compare(start, stop - start, port) == 0) {
-            return true;
-        }
-        start = stop + 1;
-    }
-    return false;
-}
-
-} // namespace
 
 std::string describeOpenFailure(const std::string &port)
 {
@@ -46,7 +24,8 @@ std::string describeOpenFailure(const std::string &port)
     if (busy == 0) {
         return "port " + port + " could not be opened, though it is free now";
     }
-    if (isListed(port)) {
+    const std::vector<std::string> listed = listedPorts();
+    if (std::find(listed.begin(), listed.end(), port) != listed.end()) {
         return "port " + port + " is in use by another program";
     }
     return "port " + port + " is absent (not among the system's ports)";
