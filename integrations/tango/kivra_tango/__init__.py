@@ -1,8 +1,3 @@
 """Tango device server for the Kivra shutter controller (device class
-KivraShutter), built on the kivra package."""
-
-from __future__ import annotations
-
-import kivra
-
-__version__ = kivra.__version__
+KivraShutter), built on the kivra package. Importing this package loads
+nothing; kivra_tango.device needs PyTango and the library."""

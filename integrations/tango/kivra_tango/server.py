@@ -42,8 +42,8 @@ def main(argv: list[str] | None = None) -> int:
         sys.stdout.write(USAGE)
         return 0 if args else 2
     if args[0] == "--version":
-        from . import __version__
-        print(f"{SERVER_NAME} {__version__}")
+        import kivra  # the version of the package it runs on, which is its own
+        print(f"{SERVER_NAME} {kivra.__version__}")
         return 0
     try:
         from tango.server import run
