@@ -21,25 +21,25 @@ _LOST = (kivra.NoAnswer, kivra.BadReply)
 def _parameter_attribute(name: str) -> attribute:
     """The attribute for one row of the vocabulary: range or words, unit,
     reads and writes through the kivra package."""
-    spec = next(row for row in PARAMETERS if row.name == name)
-    param = spec.parameter
-    labels = spec.labels
+    row = next(r for r in PARAMETERS if r.name == name)
+    param = row.parameter
+    labels = row.labels
 
     def read(self: "KivraShutter") -> int:
-        value = int(self._call(lambda s: getattr(s, spec.kivra_name), f"read {spec.name}"))
+        value = int(self._call(lambda s: getattr(s, row.kivra_name), f"read {row.name}"))
         return value - 1 if labels else value
 
     def write(self: "KivraShutter", value: int) -> None:
         code = int(value) + 1 if labels else int(value)
-        self._call(lambda s: setattr(s, spec.kivra_name, code), f"write {spec.name}")
+        self._call(lambda s: setattr(s, row.kivra_name, code), f"write {row.name}")
 
     if labels:
-        made = attribute(name=spec.name, dtype="DevEnum", enum_labels=labels,
-                         doc=spec.description, fget=read)
+        made = attribute(name=row.name, dtype="DevEnum", enum_labels=labels,
+                         doc=row.description, fget=read)
     else:
-        made = attribute(name=spec.name, dtype=int, unit=spec.unit, min_value=param.low,
+        made = attribute(name=row.name, dtype=int, unit=row.unit, min_value=param.low,
                          max_value=param.high,
-                         doc=f"{spec.description} ({param.low} to {param.high} {spec.unit})".strip(),
+                         doc=f"{row.description} ({param.low} to {param.high} {row.unit})".strip(),
                          fget=read)
     return made.setter(write)
 

@@ -40,16 +40,16 @@ def wait_for_state(proxy: tango.DeviceProxy, wanted: DevState, seconds: float = 
 
 def test_parameters_carry_the_packages_ranges_units_and_words(sim) -> None:
     with device(sim().name) as proxy:
-        for spec in PARAMETERS:
-            param = kivra.parameters()[spec.kivra_name]
-            config = proxy.get_attribute_config(spec.name)
-            if spec.labels:
-                assert list(config.enum_labels) == spec.labels, spec.name
-                assert len(spec.labels) == param.high - param.low + 1, spec.name
+        for row in PARAMETERS:
+            param = kivra.parameters()[row.kivra_name]
+            config = proxy.get_attribute_config(row.name)
+            if row.labels:
+                assert list(config.enum_labels) == row.labels, row.name
+                assert len(row.labels) == param.high - param.low + 1, row.name
             else:
                 assert (config.min_value, config.max_value) == (str(param.low),
-                                                                str(param.high)), spec.name
-                assert config.unit == spec.unit, spec.name
+                                                                str(param.high)), row.name
+                assert config.unit == row.unit, row.name
         open_time = proxy.get_attribute_config("OpenTime")
         assert (open_time.unit, open_time.min_value, open_time.max_value) == ("ms", "20", "100000")
         assert list(proxy.get_attribute_config("Mode").enum_labels) == [
@@ -60,12 +60,12 @@ def test_parameters_carry_the_packages_ranges_units_and_words(sim) -> None:
 def test_every_parameter_round_trips_through_the_controller(sim) -> None:
     s = sim()
     with device(s.name) as proxy:
-        for spec in PARAMETERS:
-            param = kivra.parameters()[spec.kivra_name]
-            values = range(len(spec.labels)) if spec.labels else (param.low, param.high)
+        for row in PARAMETERS:
+            param = kivra.parameters()[row.kivra_name]
+            values = range(len(row.labels)) if row.labels else (param.low, param.high)
             for value in values:
-                proxy.write_attribute(spec.name, value)
-                assert proxy.read_attribute(spec.name).value == value, spec.name
+                proxy.write_attribute(row.name, value)
+                assert proxy.read_attribute(row.name).value == value, row.name
         assert proxy.DeviceName == "KIVRA-SHUTTER"
         assert proxy.SerialNumber == "KS20240001"
         assert proxy.FirmwareVersion == "V2.0.3"
