@@ -29,7 +29,7 @@ function(kivra_gzip source output)
     set(KIVRA_GZIPPED ${KIVRA_GZIPPED} PARENT_SCOPE)
 endfunction()
 set(VERSION ${PROJECT_VERSION})
-foreach(page trova kivra-sim kivra)
+foreach(page trova kivra-sim kivra kivra-tango)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1 @ONLY)
     kivra_gzip(${KIVRA_PACKAGING_OUT}/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1.gz)
 endforeach()
@@ -37,7 +37,7 @@ kivra_gzip(${KIVRA_PACKAGING_OUT}/changelog.Debian ${KIVRA_PACKAGING_OUT}/change
 add_custom_target(KivraPackagingFiles ALL DEPENDS ${KIVRA_GZIPPED})
 
 install(FILES ${KIVRA_PACKAGING_OUT}/trova.1.gz ${KIVRA_PACKAGING_OUT}/kivra-sim.1.gz
-    ${KIVRA_PACKAGING_OUT}/kivra.1.gz
+    ${KIVRA_PACKAGING_OUT}/kivra.1.gz ${KIVRA_PACKAGING_OUT}/kivra-tango.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${KIVRA_PACKAGING_DIR}/copyright ${KIVRA_PACKAGING_OUT}/changelog.Debian.gz
     DESTINATION ${KIVRA_DOC_INSTALL_DIR})
@@ -86,4 +86,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
 if(KIVRA_FONT_LINK)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-droid-fallback, python3")
 endif()
+# kivra-tango runs on PyTango; everything else works without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-tango")
 include(CPack)

@@ -17,6 +17,7 @@ linux)
         qtbase5-dev qttools5-dev qttools5-dev-tools
         libudev-dev libgtest-dev
         python3 python3-pytest python3-setuptools python3-wheel python3-venv
+        python3-tango
         fonts-droid-fallback
         xvfb xauth
         xdotool imagemagick

@@ -3,7 +3,8 @@
 # the desktop entry and AppStream data, an install on this machine, the
 # installed Trova finding its translation, font and help folder, and the
 # README's C and Python examples (pkg-config and find_package) run against
-# the installed library and kivra-sim. Also moves an installed tree
+# the installed library and kivra-sim, and the Tango server kivra-tango
+# driving kivra-sim. Also moves an installed tree
 # (cmake --install --prefix) and runs against it. Needs root or sudo to
 # install; the package is removed again at the end.
 set -euo pipefail
@@ -137,6 +138,40 @@ else
     ldd "$moved/bin/trova"
     fail "moved trova finds the moved library"
 fi
+
+# The Tango server, installed with PyTango as the package recommends it:
+# help, then one device from a file database against the simulator.
+echo "== kivra-tango"
+dpkg-deb -f "$deb" Recommends | grep -qw python3-tango && pass "Recommends: python3-tango" ||
+    fail "Recommends: python3-tango"
+[ -f /usr/share/man/man1/kivra-tango.1.gz ] && pass "kivra-tango man page" ||
+    fail "kivra-tango man page"
+kivra-tango --help >"$work/tango-help" 2>&1 && grep -q KivraShutter "$work/tango-help" &&
+    pass "kivra-tango --help" || { cat "$work/tango-help"; fail "kivra-tango --help"; }
+tango_port=45$((RANDOM % 900 + 100))
+printf '%s\n' "kivra-tango/pkg/DEVICE/KivraShutter: test/kivra/1" "test/kivra/1->Port: SIM1" \
+    >"$work/tango.db"
+kivra-tango pkg -file="$work/tango.db" -ORBendPoint "giop:tcp:127.0.0.1:$tango_port" \
+    </dev/null >"$work/tango.log" 2>&1 &
+tango_pid=$!
+cat >"$work/tango-client.py" <<PY
+import time, tango
+device = tango.DeviceProxy("tango://127.0.0.1:$tango_port/test/kivra/1#dbase=no")
+for _ in range(100):
+    try:
+        device.ping()
+        break
+    except tango.DevFailed:
+        time.sleep(0.1)
+device.Open()
+print(device.state(), device.DeviceName)
+device.Close()
+PY
+(cd "$work" && timeout 60 /usr/bin/python3 tango-client.py >out-tango 2>&1) || true
+kill "$tango_pid" 2>/dev/null || true
+wait "$tango_pid" 2>/dev/null || true
+grep -q "OPEN KIVRA-SHUTTER" "$work/out-tango" && pass "kivra-tango drives the simulator" ||
+    { cat "$work/out-tango" "$work/tango.log"; fail "kivra-tango drives the simulator"; }
 
 kill "$sim_pid" 2>/dev/null || true
 wait "$sim_pid" 2>/dev/null || true

@@ -10,7 +10,8 @@ from __future__ import annotations
 
 from . import _library
 from .errors import BadReply, KivraError, NoAnswer, PortError, Refused
-from .shutter import Edge, IOMode, Level, Mode, Shutter, State, Valve, list_ports
+from .shutter import (Edge, IOMode, Level, Mode, Parameter, Shutter, State, Valve, list_ports,
+                      parameters)
 
 __version__ = "1.1.2"
 
@@ -21,6 +22,7 @@ def library_path() -> str:
 
 
 __all__ = [
-    "BadReply", "Edge", "IOMode", "KivraError", "Level", "Mode", "NoAnswer", "PortError",
-    "Refused", "Shutter", "State", "Valve", "library_path", "list_ports",
+    "BadReply", "Edge", "IOMode", "KivraError", "Level", "Mode", "NoAnswer", "Parameter",
+    "PortError", "Refused", "Shutter", "State", "Valve", "library_path", "list_ports",
+    "parameters",
 ]

@@ -86,6 +86,24 @@ def _open_failure(port: bytes) -> str:
     return f"port {name} is in use or not a serial port"
 
 
+class Parameter(property):
+    """A controller parameter of Shutter: the property, with the range its
+    writes accept (low to high) and, for coded values, the enum of its codes."""
+
+    def __init__(self, fget: Callable, fset: Callable, doc: str, low: int, high: int,
+                 kind: Optional[type]) -> None:
+        super().__init__(fget, fset, None, doc)
+        self.__doc__ = doc  # a subclass's own docstring would shadow it
+        self.low = low
+        self.high = high
+        self.kind = kind
+
+
+def parameters() -> "dict[str, Parameter]":
+    """Shutter's parameters by attribute name, in the order they are declared."""
+    return {name: p for name, p in vars(Shutter).items() if isinstance(p, Parameter)}
+
+
 def _param(getter: str, setter: str, low: int, high: int,
            kind: Optional[Type[E]] = None, doc: str = "") -> property:
     get_fn: Callable[[int], int] = getattr(_lib, getter)
@@ -106,7 +124,7 @@ def _param(getter: str, setter: str, low: int, high: int,
             raise ValueError(f"{setter}: {number} is outside {low} to {high}")
         check(set_fn(self.handle, number), setter)
 
-    return property(read, write, doc=f"{doc} ({low} to {high})")
+    return Parameter(read, write, f"{doc} ({low} to {high})", low, high, kind)
 
 
 class Shutter:
@@ -224,4 +242,4 @@ class Shutter:
 
 
 __all__ = ["Shutter", "State", "Mode", "Valve", "Edge", "Level", "IOMode", "list_ports",
-           "KivraError"]
+           "KivraError", "Parameter", "parameters"]

@@ -70,6 +70,17 @@ def test_out_of_range_refused_before_sending(sim, name: str, value: int) -> None
             setattr(s, name, value)
 
 
+def test_advertised_ranges_are_the_ones_writes_enforce(sim) -> None:
+    params = kivra.parameters()
+    assert params["on_time_ms"].low == 20 and params["on_time_ms"].high == 100000
+    assert params["mode"].kind is Mode
+    with kivra.Shutter(sim("--silent").name) as s:
+        for name, param in params.items():
+            for outside in (param.low - 1, param.high + 1):
+                with pytest.raises(ValueError):
+                    setattr(s, name, outside)
+
+
 def test_run_and_wait_until_idle(sim) -> None:
     with kivra.Shutter(sim().name) as s:
         s.run(20, 20, 3)
