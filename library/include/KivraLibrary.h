@@ -16,9 +16,21 @@
  * also when the controller stops reading. A reply that comes after the
  * budget has run out is dropped by the next call on that handle, which sends
  * at once and drops the late frame as it arrives ahead of its own reply, so
- * it never becomes another call's result. What remains: a reply later than
- * twice the budget after its request can still be taken for the reply of a
- * later call, as the protocol carries no sequence numbers.
+ * it never becomes another call's result; a reply cut short on the line is
+ * told from the next reply by the next reply's own frame. What remains: a
+ * reply later than twice the budget after its request can still be taken for
+ * the reply of a later call, as the protocol carries no sequence numbers.
+ *
+ * Network ports (socket://HOST:PORT, rfc2217://HOST:PORT): the budget grows
+ * by the round trip measured on the connection (smoothed round trip plus
+ * four times its variation, at most 2 s more; up to 1 s more for the first
+ * exchange of a socket:// connection, whose set-up may not have crossed the
+ * whole path). After a call whose reply did not come, the next call waits
+ * for that reply up to its own budget before it sends; if the reply is still
+ * out then, the call fails with KIVRA_ERR_NO_REPLY without sending, so that
+ * no two requests are ever out at once. So a slow or stalling network costs
+ * time and failures, never another call's value; only a reply held up for
+ * more than 2 s beyond its budget is given up for lost.
  *
  * Results: 0 or more is success (a getter returns the value), a negative
  * value is one of the KIVRA_ERR_* codes below. The library checks no value
