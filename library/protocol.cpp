@@ -7,6 +7,7 @@
 #include "trace.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -52,12 +53,23 @@ int readValueBytes(int handle, int code, const ExchangeKind &kind, uint8_t *byte
 }
 
 thread_local int lastAttempts = 0;
+std::atomic<int> budgetStretch{1};
 
 } // namespace
 
 int lastExchangeAttempts()
 {
     return lastAttempts;
+}
+
+void setBudgetStretchForTests(int factor)
+{
+    budgetStretch = std::max(1, factor);
+}
+
+int budgetStretchForTests()
+{
+    return budgetStretch;
 }
 
 int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
@@ -80,8 +92,8 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     RoundTrip *path = port.roundTrip();
     // A network between here and the line adds its round trip to the
     // controller's own patience.
-    const Clock::duration budget =
-        kind.attempts * kAttemptTime + (path ? path->allowance() : Clock::duration::zero());
+    const Clock::duration budget = kind.attempts * kAttemptTime * budgetStretch.load() +
+                                   (path ? path->allowance() : Clock::duration::zero());
     lastAttempts = kind.attempts;
     Inbox inbox(port);
     if (!settleBeforeSending(inbox, state, path, budget)) {

@@ -97,6 +97,14 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
 // lets tests tell the budgets apart without timing them.
 int lastExchangeAttempts();
 
+// For tests of behaviour rather than of time: every exchange's own budget
+// (and with it its late-reply window) is multiplied by factor, so that a
+// machine busy enough to wake the simulated controller late does not change
+// what a test sees. 1, the default, is the controller's own. Not exported:
+// only code linked with the library's objects reaches it.
+void setBudgetStretchForTests(int factor);
+int budgetStretchForTests();
+
 // Sends value as 4 little-endian bytes; returns the exchange status.
 int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind);
 int setParameter(int handle, int code, int32_t value);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -81,6 +82,31 @@ TEST_P(AttemptBudget, EachExchangeKindSpendsItsOwn)
     // that lets a short budget run out does not matter here.
     GetParam().call(handle_);
     EXPECT_EQ(kivra::lastExchangeAttempts(), GetParam().attempts);
+}
+
+// The stretch for behaviour tests: a silent controller is waited for the
+// stretched budget, never less (a busy machine can only add to it).
+TEST(BudgetStretch, SilentControllerIsWaitedForTheStretchedBudget)
+{
+    kivrasim::Simulator sim;
+    kivrasim::Faults silent;
+    silent.silent = true;
+    sim.setFaults(silent);
+    ASSERT_TRUE(sim.start("STRETCH"));
+    const int handle = openSerial("STRETCH");
+    ASSERT_GT(handle, 0);
+    using Clock = std::chrono::steady_clock;
+    const auto waited = [handle] {
+        const auto start = Clock::now();
+        EXPECT_EQ(getShutterOnTime(handle), -2);
+        return Clock::now() - start;
+    };
+    EXPECT_GE(waited(), std::chrono::milliseconds(30));
+    kivra::setBudgetStretchForTests(4);
+    EXPECT_GE(waited(), std::chrono::milliseconds(120));
+    kivra::setBudgetStretchForTests(1);
+    EXPECT_EQ(kivra::budgetStretchForTests(), 1);
+    closeSerial(handle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, AttemptBudget, testing::ValuesIn(kRows),
