@@ -1,5 +1,6 @@
 // Reply validation and payload decoding against the frame oracle's reading
-// of the same bytes: result code, and the data handed on when it is good.
+// of the same bytes: result code, whether it is a whole frame, and the data
+// handed on when it is good.
 #include "frame.h"
 #include "frameoracle.h"
 
@@ -43,6 +44,21 @@ int expectedResult(const std::vector<uint8_t> &b)
     return 0;
 }
 
+// A whole reply frame: start word, length and check word right, any status.
+bool expectedFrame(const std::vector<uint8_t> &b)
+{
+    if (b.size() < kMinReply || word(b, 0) != 0x55AA) {
+        return false;
+    }
+    const size_t length = word(b, 6);
+    const size_t padded = length + (length & 1);
+    if (b.size() != kHeader + padded + 2) {
+        return false;
+    }
+    const std::vector<uint8_t> body(b.begin(), b.begin() + static_cast<long>(kHeader + padded));
+    return oracle::wordXor(body) == word(b, kHeader + padded);
+}
+
 void fail()
 {
     std::abort();
@@ -62,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fail();
     }
     if (kivra::checkReply(reply, -1) != kivra::kErrNoReply) {
+        fail();
+    }
+    if (kivra::isReplyFrame(reply, count) != expectedFrame(bytes)) {
         fail();
     }
     if (result == kivra::kOk) {
