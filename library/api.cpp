@@ -1,6 +1,7 @@
 // The exported functions common to the full and the reduced build: each is a
 // thin entry in the command table over the transport and the protocol.
 #include "KivraLibrary.h"
+#include "KivraVocabulary.h"
 
 #include "protocol.h"
 #include "serial.h"
@@ -8,6 +9,21 @@
 using namespace kivra;
 
 namespace {
+
+// Each kind of exchange waits for the reply bytes and spends the attempts
+// that the public vocabulary (KivraVocabulary.h) gives it.
+constexpr bool runsAs(const ExchangeKind &kind, int wanted, int attempts)
+{
+    return kind.wanted == wanted && kind.attempts == attempts;
+}
+static_assert(runsAs(kParameterSet, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "set");
+static_assert(runsAs(kParameterGet, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "get");
+static_assert(runsAs(kFrequencyRead, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "hz");
+static_assert(runsAs(kTextRead, KIVRA_TEXT_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "text read");
+static_assert(runsAs(kTextWrite, KIVRA_TEXT_REPLY_BYTES, KIVRA_SHORT_ATTEMPTS), "text write");
+static_assert(runsAs(kDriveTuning, KIVRA_VALUE_REPLY_BYTES, KIVRA_SHORT_ATTEMPTS), "tuning");
+static_assert(runsAs(kDebugExchange, KIVRA_DEBUG_REPLY_BYTES, KIVRA_DEBUG_ATTEMPTS), "debug");
+static_assert(kTextBytes == KIVRA_TEXT_FIELD_SIZE, "text field");
 
 // Numbers that open the debug line of each text write.
 constexpr int kDevNameLogTag = 44;

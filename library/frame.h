@@ -2,6 +2,8 @@
 #ifndef KIVRA_FRAME_H
 #define KIVRA_FRAME_H
 
+#include "KivraLibrary.h"
+
 #include <cstdint>
 
 namespace kivra {
@@ -33,14 +35,14 @@ constexpr int replyFrameBytes(int length)
 // Result codes shared by every exchange.
 enum Result : int
 {
-    kOk = 0,
-    kErrArgument = -1,
-    kErrNoReply = -2,
-    kErrStartWord = -3,
-    kErrLength = -4,
-    kErrStatus = -5,
-    kErrCheckWord = -6,
-    kErrNoData = -10,
+    kOk = KIVRA_OK,
+    kErrArgument = KIVRA_ERR_ARGUMENT,
+    kErrNoReply = KIVRA_ERR_NO_REPLY,
+    kErrStartWord = KIVRA_ERR_START,
+    kErrLength = KIVRA_ERR_LENGTH,
+    kErrStatus = KIVRA_ERR_REFUSED,
+    kErrCheckWord = KIVRA_ERR_CHECK,
+    kErrNoData = KIVRA_ERR_NO_DATA,
 };
 
 // Lays out a request with the low 16 bits of code and length data bytes in

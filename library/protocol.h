@@ -4,6 +4,7 @@
 #ifndef KIVRA_PROTOCOL_H
 #define KIVRA_PROTOCOL_H
 
+#include "KivraVocabulary.h"
 #include "frame.h"
 
 #include <chrono>
@@ -11,47 +12,47 @@
 
 namespace kivra {
 
-// Every command code the library sends on its own account.
+// Every command code the library sends on its own account (KivraVocabulary.h).
 enum Command : uint16_t
 {
-    kCmdSetShutterState = 0x01,
-    kCmdSetShutterMode = 0x02,
-    kCmdSetShutterOnTime = 0x03,
-    kCmdSetShutterOffTime = 0x04,
-    kCmdSetShutterCycleCount = 0x05,
-    kCmdSetShutterTriggerInMode = 0x06,
-    kCmdSetShutterTriggerOutMode = 0x07,
-    kCmdSetLightLevel = 0x08,
-    kCmdSetLightTimeOut = 0x09,
-    kCmdSetLightIdleLevel = 0x0A,
-    kCmdSetValveType = 0x0B,
-    kCmdGetShutterState = 0x0C,
-    kCmdGetShutterMode = 0x0D,
-    kCmdGetShutterOnTime = 0x0E,
-    kCmdGetShutterOffTime = 0x0F,
-    kCmdGetShutterCycleCount = 0x10,
-    kCmdGetShutterTriggerInMode = 0x11,
-    kCmdGetShutterTriggerOutMode = 0x12,
-    kCmdGetLightLevel = 0x13,
-    kCmdGetLightTimeOut = 0x14,
-    kCmdGetLightIdleLevel = 0x15,
-    kCmdGetValveType = 0x16,
-    kCmdGetFrequency = 0x17,
-    kCmdSetInitialState = 0x18,
-    kCmdGetInitialState = 0x19,
-    kCmdSetIO1TriggerMode = 0x1A,
-    kCmdSetIO2TriggerMode = 0x1B,
-    kCmdGetIO1TriggerMode = 0x1C,
-    kCmdGetIO2TriggerMode = 0x1D,
-    kCmdWriteDevName = 0xFA,
-    kCmdWriteDevSerial = 0xFC,
-    kCmdGetDeviceName = 0xFD,
-    kCmdGetDeviceSoftVersion = 0xFE,
-    kCmdGetSerialNumber = 0xFF,
-    kCmdSetPwmDuty = 0x1000,
-    kCmdSetPwmHz = 0x1001,
-    kCmdSetEndPointPwm = 0x1002,
-    kCmdSetEndPointTime = 0x1003,
+    kCmdSetShutterState = KIVRA_CMD_SET_SHUTTER_STATE,
+    kCmdSetShutterMode = KIVRA_CMD_SET_SHUTTER_MODE,
+    kCmdSetShutterOnTime = KIVRA_CMD_SET_SHUTTER_ON_TIME,
+    kCmdSetShutterOffTime = KIVRA_CMD_SET_SHUTTER_OFF_TIME,
+    kCmdSetShutterCycleCount = KIVRA_CMD_SET_SHUTTER_CYCLE_COUNT,
+    kCmdSetShutterTriggerInMode = KIVRA_CMD_SET_SHUTTER_TRIGGER_IN_MODE,
+    kCmdSetShutterTriggerOutMode = KIVRA_CMD_SET_SHUTTER_TRIGGER_OUT_MODE,
+    kCmdSetLightLevel = KIVRA_CMD_SET_LIGHT_LEVEL,
+    kCmdSetLightTimeOut = KIVRA_CMD_SET_LIGHT_TIME_OUT,
+    kCmdSetLightIdleLevel = KIVRA_CMD_SET_LIGHT_IDLE_LEVEL,
+    kCmdSetValveType = KIVRA_CMD_SET_VALVE_TYPE,
+    kCmdGetShutterState = KIVRA_CMD_GET_SHUTTER_STATE,
+    kCmdGetShutterMode = KIVRA_CMD_GET_SHUTTER_MODE,
+    kCmdGetShutterOnTime = KIVRA_CMD_GET_SHUTTER_ON_TIME,
+    kCmdGetShutterOffTime = KIVRA_CMD_GET_SHUTTER_OFF_TIME,
+    kCmdGetShutterCycleCount = KIVRA_CMD_GET_SHUTTER_CYCLE_COUNT,
+    kCmdGetShutterTriggerInMode = KIVRA_CMD_GET_SHUTTER_TRIGGER_IN_MODE,
+    kCmdGetShutterTriggerOutMode = KIVRA_CMD_GET_SHUTTER_TRIGGER_OUT_MODE,
+    kCmdGetLightLevel = KIVRA_CMD_GET_LIGHT_LEVEL,
+    kCmdGetLightTimeOut = KIVRA_CMD_GET_LIGHT_TIME_OUT,
+    kCmdGetLightIdleLevel = KIVRA_CMD_GET_LIGHT_IDLE_LEVEL,
+    kCmdGetValveType = KIVRA_CMD_GET_VALVE_TYPE,
+    kCmdGetFrequency = KIVRA_CMD_GET_FREQUENCY,
+    kCmdSetInitialState = KIVRA_CMD_SET_INITIAL_STATE,
+    kCmdGetInitialState = KIVRA_CMD_GET_INITIAL_STATE,
+    kCmdSetIO1TriggerMode = KIVRA_CMD_SET_IO1_TRIGGER_MODE,
+    kCmdSetIO2TriggerMode = KIVRA_CMD_SET_IO2_TRIGGER_MODE,
+    kCmdGetIO1TriggerMode = KIVRA_CMD_GET_IO1_TRIGGER_MODE,
+    kCmdGetIO2TriggerMode = KIVRA_CMD_GET_IO2_TRIGGER_MODE,
+    kCmdWriteDevName = KIVRA_CMD_WRITE_DEV_NAME,
+    kCmdWriteDevSerial = KIVRA_CMD_WRITE_DEV_SERIAL,
+    kCmdGetDeviceName = KIVRA_CMD_GET_DEVICE_NAME,
+    kCmdGetDeviceSoftVersion = KIVRA_CMD_GET_DEVICE_SOFT_VERSION,
+    kCmdGetSerialNumber = KIVRA_CMD_GET_SERIAL_NUMBER,
+    kCmdSetPwmDuty = KIVRA_CMD_SET_PWM_DUTY,
+    kCmdSetPwmHz = KIVRA_CMD_SET_PWM_HZ,
+    kCmdSetEndPointPwm = KIVRA_CMD_SET_END_POINT_PWM,
+    kCmdSetEndPointTime = KIVRA_CMD_SET_END_POINT_TIME,
 };
 
 constexpr int kValueBytes = 4; // parameter values and the frequency

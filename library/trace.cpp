@@ -1,5 +1,7 @@
 #include "trace.h"
 
+#include "KivraVocabulary.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,53 +16,6 @@ bool traceSwitch()
     return value && *value && std::strcmp(value, "0") != 0;
 }
 
-struct CommandName
-{
-    int code;
-    const char *name;
-};
-
-constexpr CommandName kNames[] = {
-    {kCmdSetShutterState, "setShutterState"},
-    {kCmdSetShutterMode, "setShutterMode"},
-    {kCmdSetShutterOnTime, "setShutterOnTime"},
-    {kCmdSetShutterOffTime, "setShutterOffTime"},
-    {kCmdSetShutterCycleCount, "setShutterCycleCount"},
-    {kCmdSetShutterTriggerInMode, "setShutterTriggerInMode"},
-    {kCmdSetShutterTriggerOutMode, "setShutterTriggerOutMode"},
-    {kCmdSetLightLevel, "setLightLevel"},
-    {kCmdSetLightTimeOut, "setLightTimeOut"},
-    {kCmdSetLightIdleLevel, "setLightIdleLevel"},
-    {kCmdSetValveType, "setValveType"},
-    {kCmdGetShutterState, "getShutterState"},
-    {kCmdGetShutterMode, "getShutterMode"},
-    {kCmdGetShutterOnTime, "getShutterOnTime"},
-    {kCmdGetShutterOffTime, "getShutterOffTime"},
-    {kCmdGetShutterCycleCount, "getShutterCycleCount"},
-    {kCmdGetShutterTriggerInMode, "getShutterTriggerInMode"},
-    {kCmdGetShutterTriggerOutMode, "getShutterTriggerOutMode"},
-    {kCmdGetLightLevel, "getLightLevel"},
-    {kCmdGetLightTimeOut, "getLightTimeOut"},
-    {kCmdGetLightIdleLevel, "getLightIdleLevel"},
-    {kCmdGetValveType, "getValveType"},
-    {kCmdGetFrequency, "getFrequency"},
-    {kCmdSetInitialState, "setInitialState"},
-    {kCmdGetInitialState, "getInitialState"},
-    {kCmdSetIO1TriggerMode, "setIO1TriggerMode"},
-    {kCmdSetIO2TriggerMode, "setIO2TriggerMode"},
-    {kCmdGetIO1TriggerMode, "getIO1TriggerMode"},
-    {kCmdGetIO2TriggerMode, "getIO2TriggerMode"},
-    {kCmdWriteDevName, "writeDevName"},
-    {kCmdWriteDevSerial, "writeDevSerial"},
-    {kCmdGetDeviceName, "getDeviceName"},
-    {kCmdGetDeviceSoftVersion, "getDeviceSoftVersion"},
-    {kCmdGetSerialNumber, "getSerialNumber"},
-    {kCmdSetPwmDuty, "setPwmDuty"},
-    {kCmdSetPwmHz, "setPwmHz"},
-    {kCmdSetEndPointPwm, "setEndPointPwm"},
-    {kCmdSetEndPointTime, "setEndPointTime"},
-};
-
 // The debug exchange carries any code, so its code alone does not name the
 // call; its reply size does.
 bool isDebugExchange(const ExchangeKind &kind)
@@ -68,17 +23,16 @@ bool isDebugExchange(const ExchangeKind &kind)
     return kind.wanted == kDebugExchange.wanted && kind.attempts == kDebugExchange.attempts;
 }
 
-bool isGetter(int code)
+// What the vocabulary says the code's exchange is; the debug exchange, whose
+// code is the caller's, is told by its kind alone.
+const KivraCommand *commandOf(int code, const ExchangeKind &kind)
 {
-    return (code >= kCmdGetShutterState && code <= kCmdGetValveType) ||
-           code == kCmdGetInitialState || code == kCmdGetIO1TriggerMode ||
-           code == kCmdGetIO2TriggerMode;
+    return kivraCommand(isDebugExchange(kind) ? KIVRA_CMD_CALLERS_CODE : code);
 }
 
-bool isTextRead(int code)
+bool isKind(const KivraCommand *command, KivraExchangeKind kind)
 {
-    return code == kCmdGetDeviceName || code == kCmdGetDeviceSoftVersion ||
-           code == kCmdGetSerialNumber;
+    return command && command->kind == kind;
 }
 
 void putHex(const uint8_t *bytes, int count)
@@ -96,11 +50,12 @@ void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
     if (length < 0) {
         return;
     }
-    if (isDebugExchange(kind)) {
+    const KivraCommand *command = commandOf(code, kind);
+    if (isKind(command, KIVRA_EXCHANGE_DEBUG)) {
         std::fprintf(stderr, " data=%d bytes", length);
         return;
     }
-    if (isTextRead(code)) {
+    if (isKind(command, KIVRA_EXCHANGE_TEXT_READ)) {
         std::fprintf(stderr, " text=\"");
         for (int i = 0; i < length && i < kTextBytes && data[i]; ++i) {
             const bool printable = data[i] >= 0x20 && data[i] < 0x7F && data[i] != '"';
@@ -109,14 +64,16 @@ void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
         std::fprintf(stderr, "\"");
         return;
     }
-    if (length == 0 || length > kValueBytes || !(isGetter(code) || code == kCmdGetFrequency)) {
+    const bool frequency = isKind(command, KIVRA_EXCHANGE_FREQUENCY);
+    if (length == 0 || length > kValueBytes ||
+        !(frequency || isKind(command, KIVRA_EXCHANGE_GET))) {
         return;
     }
     uint32_t bits = 0;
     for (int i = 0; i < kValueBytes; ++i) {
         bits |= static_cast<uint32_t>(data[i]) << (8 * i);
     }
-    if (code == kCmdGetFrequency) {
+    if (frequency) {
         float value;
         std::memcpy(&value, &bits, sizeof value);
         std::fprintf(stderr, " value=%g", static_cast<double>(value));
@@ -127,39 +84,8 @@ void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
 
 const char *commandName(int code, const ExchangeKind &kind)
 {
-    if (isDebugExchange(kind)) {
-        return "sendDebugData";
-    }
-    for (const CommandName &entry : kNames) {
-        if (entry.code == code) {
-            return entry.name;
-        }
-    }
-    return "unknown";
-}
-
-const char *resultWords(int result)
-{
-    switch (result) {
-    case kOk:
-        return "ok";
-    case kErrArgument:
-        return "bad argument";
-    case kErrNoReply:
-        return "no complete answer";
-    case kErrStartWord:
-        return "reply start word wrong";
-    case kErrLength:
-        return "reply byte count differs from its data length + 10";
-    case kErrStatus:
-        return "controller refused (status neither 1 nor 238)";
-    case kErrCheckWord:
-        return "reply check word wrong";
-    case kErrNoData:
-        return "good reply without data";
-    default:
-        return "failed";
-    }
+    const KivraCommand *command = commandOf(code, kind);
+    return command ? command->function : "unknown";
 }
 
 } // namespace
@@ -211,7 +137,7 @@ void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int re
         std::fprintf(stderr, " ok");
         putDecoded(code, kind, reply);
     } else {
-        std::fprintf(stderr, " %s (%d)", resultWords(result), result);
+        std::fprintf(stderr, " %s (%d)", kivraResultText(result), result);
     }
     std::fprintf(stderr, " |");
     putHex(reply, received < kind.wanted ? received : kind.wanted);

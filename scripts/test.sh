@@ -53,7 +53,7 @@ echo "== build (ThreadSanitizer: library and simulator tests)"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVRA_SANITIZE_THREAD=ON \
     -DKIVRA_WITH_QT=OFF -DKIVRA_BUILD_APP=OFF -DKIVRA_BUILD_BENCH=OFF -DKIVRA_BUILD_REDUCED=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target tst_library_units tst_library_ports \
-    tst_library_inprocess tst_library_budgets tst_simulator KivraLibrary
+    tst_library_inprocess tst_library_budgets tst_vocabulary tst_simulator KivraLibrary
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests build-tsan -L "library|simulator"
 
 echo "== fuzz targets (clang-14 libFuzzer, bounded runs)"

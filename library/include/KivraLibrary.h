@@ -5,9 +5,10 @@
  * line (115200 baud, 8N2) and blocks until the reply is complete or the
  * attempt budget has run out: about 30 ms for the getters and setters, 28 ms
  * for sendDebugData(), 14 ms for the text writes and the drive tuning calls,
- * when the controller stays silent. The library keeps no state between calls
- * except the table of handles it has opened; the caller owns each handle from
- * openSerial() to closeSerial(). Nothing is retried.
+ * when the controller stays silent (kivraExchanges in KivraVocabulary.h).
+ * The library keeps no state between calls except the table of handles it
+ * has opened; the caller owns each handle from openSerial() to closeSerial().
+ * Nothing is retried.
  * Handles are never reused within a process: a closed handle fails with -2
  * and never reaches a port opened after it.
  *
@@ -33,10 +34,12 @@
  * more than 2 s beyond its budget is given up for lost.
  *
  * Results: 0 or more is success (a getter returns the value), a negative
- * value is one of the KIVRA_ERR_* codes below. The library checks no value
- * range itself: it sends what it is given, and the controller refuses what
- * it cannot take (KIVRA_ERR_REFUSED). The ranges noted at the setters are
- * those the controller and the program Trova use.
+ * value is one of the KIVRA_ERR_* codes below; kivraResultText() in
+ * KivraVocabulary.h says each in words. The library checks no value range
+ * itself: it sends what it is given, and the controller refuses what it
+ * cannot take (KIVRA_ERR_REFUSED). The ranges the controller and the program
+ * Trova use are in kivraParameters (KivraVocabulary.h), with each
+ * parameter's unit and the words for its coded values.
  *
  * Running an automatic sequence:
  *
@@ -149,23 +152,23 @@ KIVRA_API int closeSerial(int handle);
 /* KIVRA_STATE_OPEN or KIVRA_STATE_CLOSED; in automatic mode open starts and
  * closed stops the sequence. */
 KIVRA_API int setShutterState(int handle, int value);
-/* KIVRA_MODE_MANUAL, _SINGLE, _AUTO or _TRIGGER (1..4). */
+/* KIVRA_MODE_MANUAL, _SINGLE, _AUTO or _TRIGGER. */
 KIVRA_API int setShutterMode(int handle, int value);
-/* Open time of a cycle: 20..100000 ms. */
+/* Open time of a cycle, in ms. */
 KIVRA_API int setShutterOnTime(int handle, int value);
-/* Closed time of a cycle: 20..100000 ms. */
+/* Closed time of a cycle, in ms. */
 KIVRA_API int setShutterOffTime(int handle, int value);
-/* Cycles of an automatic sequence: 1..1000000. */
+/* Cycles of an automatic sequence. */
 KIVRA_API int setShutterCycleCount(int handle, int value);
 /* KIVRA_EDGE_RISING or KIVRA_EDGE_FALLING. */
 KIVRA_API int setShutterTriggerInMode(int handle, int value);
 /* KIVRA_LEVEL_HIGH or KIVRA_LEVEL_LOW. */
 KIVRA_API int setShutterTriggerOutMode(int handle, int value);
-/* Display backlight brightness: 0..100 (percent). */
+/* Display backlight brightness, in percent. */
 KIVRA_API int setLightLevel(int handle, int value);
-/* Idle time before the backlight dims: 0..480 minutes. */
+/* Idle time before the backlight dims, in minutes. */
 KIVRA_API int setLightTimeOut(int handle, int value);
-/* Backlight brightness when dimmed: 0..100 (percent). */
+/* Backlight brightness when dimmed, in percent. */
 KIVRA_API int setLightIdleLevel(int handle, int value);
 /* KIVRA_VALVE_KD08_40 or KIVRA_VALVE_KD2_40. */
 KIVRA_API int setValveType(int handle, int value);

@@ -44,8 +44,7 @@ def test_trace_lines(sim) -> None:
     assert lines[3].startswith("<- 14 bytes ok value=0 |")
     assert lines[5].startswith('<- 42 bytes ok text="KIVRA-SHUTTER" |')
     assert lines[6] == "-> setShutterMode 55 AA 02 00 04 00 09 00 00 00 5A AA"
-    assert lines[7].startswith("<- 14 bytes controller refused")
-    assert "(-5)" in lines[7]
+    assert lines[7].startswith("<- 14 bytes the controller refused the request (-5) |")
     # The frame builder's own debug line stays as it is, beside the trace.
     assert "DataLen > 0, but pData == nullptr" in lines
     assert "-> sendDebugData code=5 (nothing sent: data missing)" in lines
