@@ -1,5 +1,7 @@
 #include "device.h"
 
+#include "KivraVocabulary.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,29 +14,33 @@ struct ParamSpec
 {
     uint16_t setCode;
     uint16_t getCode;
-    int32_t min;
-    int32_t max;
     int32_t initial;
 };
 
-// Every stored parameter with the range a controller accepts and its factory
-// default.
+// Every stored parameter with its factory default. The range a controller
+// accepts is the vocabulary's (KivraVocabulary.h).
 constexpr ParamSpec kParams[] = {
-    {cmd::kSetState, cmd::kGetState, 1, 2, kStateClosed},
-    {cmd::kSetMode, cmd::kGetMode, 1, 4, kModeManual},
-    {cmd::kSetOnTime, cmd::kGetOnTime, 20, 100000, 100},
-    {cmd::kSetOffTime, cmd::kGetOffTime, 20, 100000, 100},
-    {cmd::kSetCycleCount, cmd::kGetCycleCount, 1, 1000000, 10},
-    {cmd::kSetTriggerIn, cmd::kGetTriggerIn, 1, 2, 1},
-    {cmd::kSetTriggerOut, cmd::kGetTriggerOut, 1, 2, 1},
-    {cmd::kSetLightLevel, cmd::kGetLightLevel, 0, 100, 80},
-    {cmd::kSetLightTimeOut, cmd::kGetLightTimeOut, 0, 480, 10},
-    {cmd::kSetLightIdleLevel, cmd::kGetLightIdleLevel, 0, 100, 10},
-    {cmd::kSetValveType, cmd::kGetValveType, 1, 2, 1},
-    {cmd::kSetInitialState, cmd::kGetInitialState, 1, 2, kStateClosed},
-    {cmd::kSetIO1Mode, cmd::kGetIO1Mode, 1, 2, 1},
-    {cmd::kSetIO2Mode, cmd::kGetIO2Mode, 1, 2, 2},
+    {cmd::kSetState, cmd::kGetState, kStateClosed},
+    {cmd::kSetMode, cmd::kGetMode, kModeManual},
+    {cmd::kSetOnTime, cmd::kGetOnTime, 100},
+    {cmd::kSetOffTime, cmd::kGetOffTime, 100},
+    {cmd::kSetCycleCount, cmd::kGetCycleCount, 10},
+    {cmd::kSetTriggerIn, cmd::kGetTriggerIn, 1},
+    {cmd::kSetTriggerOut, cmd::kGetTriggerOut, 1},
+    {cmd::kSetLightLevel, cmd::kGetLightLevel, 80},
+    {cmd::kSetLightTimeOut, cmd::kGetLightTimeOut, 10},
+    {cmd::kSetLightIdleLevel, cmd::kGetLightIdleLevel, 10},
+    {cmd::kSetValveType, cmd::kGetValveType, 1},
+    {cmd::kSetInitialState, cmd::kGetInitialState, kStateClosed},
+    {cmd::kSetIO1Mode, cmd::kGetIO1Mode, 1},
+    {cmd::kSetIO2Mode, cmd::kGetIO2Mode, 2},
 };
+
+bool inRange(uint16_t setCode, int32_t value)
+{
+    const KivraParameter *range = kivraParameterOfCode(setCode);
+    return range && value >= range->min && value <= range->max;
+}
 
 const ParamSpec *bySetCode(uint16_t code)
 {
@@ -146,7 +152,7 @@ bool DeviceModel::set(uint16_t setCode, int32_t value, TimePoint now, bool check
     if (!spec) {
         return false;
     }
-    if (checkRange && (value < spec->min || value > spec->max)) {
+    if (checkRange && !inRange(setCode, value)) {
         return false;
     }
     if (setCode == cmd::kSetState) {
