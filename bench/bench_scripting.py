@@ -39,7 +39,7 @@ def main() -> None:
     port_dir = tempfile.mkdtemp(prefix="kivra-bench-")
     os.environ["KIVRA_PORT_DIR"] = port_dir
     os.environ.setdefault("KIVRA_LIBRARY", str(build / "library" / "libKivraLibrary.so"))
-    sys.path.insert(0, str(root / "python"))
+    sys.path.insert(0, str(build / "python" / "package"))
     sim = subprocess.Popen([build / "simulator" / "kivra-sim", "--line-rate", "--name", "BENCH"],
                            stdout=subprocess.PIPE, text=True)
     try:
@@ -72,7 +72,7 @@ def main() -> None:
         try:
             class Fake:
                 handle = 1
-                on_time_ms = module._param("getShutterOnTime", "setShutterOnTime", 20, 100000)
+                on_time_ms = module._param("on-time")
         finally:
             module._lib = real
         fake, bare = Fake(), Stub.getShutterOnTime

@@ -9,11 +9,10 @@
 from __future__ import annotations
 
 from . import _library
+from ._version import __version__
 from .errors import BadReply, KivraError, NoAnswer, PortError, Refused
 from .shutter import (Edge, IOMode, Level, Mode, Parameter, Shutter, State, Valve, list_ports,
                       parameters)
-
-__version__ = "1.1.2"
 
 
 def library_path() -> str:

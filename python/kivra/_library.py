@@ -7,45 +7,35 @@ import ctypes.util
 import os
 from pathlib import Path
 
+from ._vocabulary import COMMANDS
+
 _NAME = "libKivraLibrary.so"
 _SOVERSIONS = ("1",)
 
 c_int = ctypes.c_int
 c_char_p = ctypes.c_char_p
 
-# (name, result type, argument types). The last six exist in the full build
-# only; a reduced library simply lacks them.
+# Arguments and result of each kind of device function, after the handle.
+_KINDS: dict[str, tuple[object, list[object]]] = {
+    "set": (c_int, [c_int]),
+    "get": (c_int, []),
+    "frequency": (ctypes.c_float, []),
+    "text-read": (c_int, [c_char_p, c_int]),
+    "text-write": (c_int, [c_char_p, c_int]),
+    "tuning": (c_int, [c_int]),
+    "debug": (c_int, [c_int, c_int, ctypes.c_void_p]),
+}
+
+# (name, result type, argument types): the port functions, then every device
+# function of the vocabulary. The full build's own functions are missing from
+# a reduced library, which is left as it is.
 _SIGNATURES: list[tuple[str, object, list[object]]] = [
     ("listPorts", c_int, [c_char_p, c_int]),
     ("openSerial", c_int, [c_char_p]),
     ("isSerialOpen", c_int, [c_char_p]),
     ("closeSerial", c_int, [c_int]),
-    *[
-        (name, c_int, [c_int, c_int])
-        for name in (
-            "setShutterState", "setShutterMode", "setShutterOnTime", "setShutterOffTime",
-            "setShutterCycleCount", "setShutterTriggerInMode", "setShutterTriggerOutMode",
-            "setLightLevel", "setLightTimeOut", "setLightIdleLevel", "setValveType",
-            "setInitialState", "setPwmDuty", "setPwmHz",
-            "setEndPointPwm", "setEndPointTime", "setIO1TriggerMode", "setIO2TriggerMode",
-        )
-    ],
-    *[
-        (name, c_int, [c_int])
-        for name in (
-            "getShutterState", "getShutterMode", "getShutterOnTime", "getShutterOffTime",
-            "getShutterCycleCount", "getShutterTriggerInMode", "getShutterTriggerOutMode",
-            "getLightLevel", "getLightTimeOut", "getLightIdleLevel", "getValveType",
-            "getInitialState", "getIO1TriggerMode", "getIO2TriggerMode",
-        )
-    ],
-    ("getFrequency", ctypes.c_float, [c_int]),
-    ("getDeviceName", c_int, [c_int, ctypes.c_char_p, c_int]),
-    ("getDeviceSoftVersion", c_int, [c_int, ctypes.c_char_p, c_int]),
-    ("getSerialNumber", c_int, [c_int, ctypes.c_char_p, c_int]),
-    ("writeDevName", c_int, [c_int, c_char_p, c_int]),
-    ("writeDevSerial", c_int, [c_int, c_char_p, c_int]),
-    ("sendDebugData", c_int, [c_int, c_int, c_int, ctypes.c_void_p]),
+    *[(name, _KINDS[command.kind][0], [c_int, *_KINDS[command.kind][1]])
+      for name, command in COMMANDS.items()],
 ]
 
 

@@ -2,15 +2,18 @@
 
 from __future__ import annotations
 
-_MEANINGS = {
-    -1: "bad argument, or the port is not open",
-    -2: "no answer from the controller within the attempt budget",
-    -3: "reply start word wrong",
-    -4: "reply length does not match its data",
-    -5: "the controller refused the request",
-    -6: "reply check word wrong",
-    -10: "the controller's reply carried no data",
-}
+from ._vocabulary import (COMMANDS, KIVRA_ERR_CHECK, KIVRA_ERR_LENGTH, KIVRA_ERR_NO_REPLY,
+                          KIVRA_ERR_REFUSED, KIVRA_ERR_START, RESULTS, UNKNOWN_RESULT)
+
+
+def _meaning_of(code: int, what: str) -> str:
+    """The library's text for a result; a missing answer names the budget of
+    the function what, when it is one."""
+    text = RESULTS.get(code, UNKNOWN_RESULT)[1]
+    command = COMMANDS.get(what)
+    if code == KIVRA_ERR_NO_REPLY and command:
+        text += f" within {command.attempts} ms"
+    return text
 
 
 class KivraError(Exception):
@@ -19,7 +22,7 @@ class KivraError(Exception):
     def __init__(self, code: int, what: str, meaning: str | None = None) -> None:
         self.code = code
         self.what = what
-        self.meaning = meaning or _MEANINGS.get(code, "unknown failure")
+        self.meaning = meaning or _meaning_of(code, what)
         super().__init__(f"{what}: {self.meaning} (code {code})")
 
 
@@ -41,11 +44,11 @@ class PortError(KivraError):
 
 def error_for(code: int, what: str, meaning: str | None = None) -> KivraError:
     """The exception that stands for a negative result."""
-    if code == -2:
+    if code == KIVRA_ERR_NO_REPLY:
         return NoAnswer(code, what, meaning)
-    if code in (-3, -4, -6):
+    if code in (KIVRA_ERR_START, KIVRA_ERR_LENGTH, KIVRA_ERR_CHECK):
         return BadReply(code, what, meaning)
-    if code == -5:
+    if code == KIVRA_ERR_REFUSED:
         return Refused(code, what, meaning)
     return KivraError(code, what, meaning)
 

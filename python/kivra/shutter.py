@@ -9,48 +9,17 @@ from enum import IntEnum
 from typing import Callable, Optional, Type, TypeVar, Union
 
 from . import _library
+from ._vocabulary import (KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode, Level, Mode, State,
+                          Valve)
 from .errors import KivraError, PortError, check, error_for
 
 _lib = _library.lib
 
 PortName = Union[str, bytes, os.PathLike]
 
-_TEXT_FIELD_BYTES = 32
 _PORT_LIST_BYTES = 4096
 _MAX_DEBUG_BYTES = 56
 _POLL_SECONDS = 0.1  # the program's monitor tick
-
-
-class State(IntEnum):
-    OPEN = 1
-    CLOSED = 2
-
-
-class Mode(IntEnum):
-    MANUAL = 1
-    SINGLE = 2
-    AUTO = 3
-    TRIGGER = 4
-
-
-class Valve(IntEnum):
-    KD08_40 = 1
-    KD2_40 = 2
-
-
-class Edge(IntEnum):
-    RISING = 1
-    FALLING = 2
-
-
-class Level(IntEnum):
-    HIGH = 1
-    LOW = 2
-
-
-class IOMode(IntEnum):
-    INPUT = 1
-    OUTPUT = 2
 
 
 E = TypeVar("E", bound=IntEnum)
@@ -104,8 +73,10 @@ def parameters() -> "dict[str, Parameter]":
     return {name: p for name, p in vars(Shutter).items() if isinstance(p, Parameter)}
 
 
-def _param(getter: str, setter: str, low: int, high: int,
-           kind: Optional[Type[E]] = None, doc: str = "") -> property:
+def _param(name: str, kind: Optional[Type[E]] = None) -> property:
+    """The vocabulary's parameter of that name, read and written whole."""
+    about = PARAMETERS[name]
+    getter, setter, low, high = about.getter, about.setter, about.min, about.max
     get_fn: Callable[[int], int] = getattr(_lib, getter)
     set_fn: Callable[[int, int], int] = getattr(_lib, setter)
 
@@ -124,7 +95,9 @@ def _param(getter: str, setter: str, low: int, high: int,
             raise ValueError(f"{setter}: {number} is outside {low} to {high}")
         check(set_fn(self.handle, number), setter)
 
-    return Parameter(read, write, f"{doc} ({low} to {high})", low, high, kind)
+    unit = f" in {about.unit}" if about.unit else ""
+    doc = f"{about.description}{unit} ({low} to {high})"
+    return Parameter(read, write, doc, low, high, kind)
 
 
 class Shutter:
@@ -157,28 +130,20 @@ class Shutter:
             _lib.closeSerial(self.handle)
             self.handle = 0
 
-    state = _param("getShutterState", "setShutterState", 1, 2, State, "shutter state")
-    mode = _param("getShutterMode", "setShutterMode", 1, 4, Mode, "operating mode")
-    on_time_ms = _param("getShutterOnTime", "setShutterOnTime", 20, 100000,
-                        doc="open time in ms")
-    off_time_ms = _param("getShutterOffTime", "setShutterOffTime", 20, 100000,
-                         doc="close time in ms")
-    cycles = _param("getShutterCycleCount", "setShutterCycleCount", 1, 1000000,
-                    doc="cycle count of an automatic run")
-    valve = _param("getValveType", "setValveType", 1, 2, Valve, "valve model")
-    initial_state = _param("getInitialState", "setInitialState", 1, 2, State,
-                           "shutter state at power-on")
-    trigger_in = _param("getShutterTriggerInMode", "setShutterTriggerInMode", 1, 2, Edge,
-                        "trigger input edge")
-    trigger_out = _param("getShutterTriggerOutMode", "setShutterTriggerOutMode", 1, 2, Level,
-                         "trigger output level")
-    io1 = _param("getIO1TriggerMode", "setIO1TriggerMode", 1, 2, IOMode, "IO1 line function")
-    io2 = _param("getIO2TriggerMode", "setIO2TriggerMode", 1, 2, IOMode, "IO2 line function")
-    light_level = _param("getLightLevel", "setLightLevel", 0, 100, doc="backlight brightness")
-    light_idle_level = _param("getLightIdleLevel", "setLightIdleLevel", 0, 100,
-                              doc="backlight sleep brightness")
-    light_timeout_min = _param("getLightTimeOut", "setLightTimeOut", 0, 480,
-                               doc="backlight sleep time in minutes")
+    state = _param("state", State)
+    mode = _param("mode", Mode)
+    on_time_ms = _param("on-time")
+    off_time_ms = _param("off-time")
+    cycles = _param("cycles")
+    valve = _param("valve", Valve)
+    initial_state = _param("initial-state", State)
+    trigger_in = _param("trigger-in", Edge)
+    trigger_out = _param("trigger-out", Level)
+    io1 = _param("io1", IOMode)
+    io2 = _param("io2", IOMode)
+    light_level = _param("light")
+    light_idle_level = _param("light-idle")
+    light_timeout_min = _param("light-timeout")
 
     def open(self) -> None:
         """Opens the shutter (in automatic mode: starts the sequence)."""
@@ -197,8 +162,8 @@ class Shutter:
         return float(value)
 
     def _text(self, name: str) -> str:
-        buffer = ctypes.create_string_buffer(_TEXT_FIELD_BYTES + 1)
-        check(getattr(_lib, name)(self.handle, buffer, _TEXT_FIELD_BYTES), name)
+        buffer = ctypes.create_string_buffer(KIVRA_TEXT_FIELD_SIZE + 1)
+        check(getattr(_lib, name)(self.handle, buffer, KIVRA_TEXT_FIELD_SIZE), name)
         return buffer.value.decode("utf-8", errors="replace")
 
     @property

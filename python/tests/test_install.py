@@ -10,7 +10,10 @@ from pathlib import Path
 
 import pytest
 
-SOURCE = Path(__file__).resolve().parents[1]
+import kivra
+
+# The package as the build laid it out, with its generated vocabulary.
+PACKAGE = Path(kivra.__file__).resolve().parents[1]
 
 
 def test_pip_install_offline(tmp_path) -> None:
@@ -20,9 +23,9 @@ def test_pip_install_offline(tmp_path) -> None:
                           capture_output=True, text=True)
     if made.returncode != 0:
         pytest.skip("python3-venv missing: " + made.stderr.strip())
-    # pip builds in the source folder; a copy keeps the checkout clean.
+    # pip builds in the source folder; a copy keeps the build tree clean.
     source = tmp_path / "src"
-    shutil.copytree(SOURCE, source, ignore=shutil.ignore_patterns("tests", "__pycache__"))
+    shutil.copytree(PACKAGE, source, ignore=shutil.ignore_patterns("__pycache__"))
     env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
     subprocess.run([venv / "bin" / "pip", "install", "-q", "--no-index", "--no-build-isolation",
                     str(source)], cwd=tmp_path, env=env, check=True, capture_output=True)
