@@ -16,8 +16,6 @@ namespace kivracli {
 
 namespace {
 
-constexpr int kTextFieldBytes = 32;
-
 // QCommandLineParser takes "-5" for an option; a negative number is a value
 // here, so it and everything after it are passed on as arguments.
 QStringList protectNegativeNumbers(QStringList args)
@@ -123,8 +121,8 @@ void printLine(const std::string &text)
 int readTextField(int (*read)(int, char *, int), int handle, std::string *text)
 {
     // One byte more than the field, zeroed, so the text is always terminated.
-    char buffer[kTextFieldBytes + 1] = {};
-    const int result = read(handle, buffer, kTextFieldBytes);
+    char buffer[KIVRA_TEXT_FIELD_SIZE + 1] = {};
+    const int result = read(handle, buffer, KIVRA_TEXT_FIELD_SIZE);
     if (result == 0) {
         *text = buffer;
     }

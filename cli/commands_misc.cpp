@@ -136,7 +136,7 @@ int runRaw(const QStringList &args)
     const int result = sendDebugData(device.handle(), code, static_cast<int>(data.size()),
                                      data.empty() ? nullptr : data.data());
     if (result < 0) {
-        return deviceFailure("raw " + std::to_string(code), result, kDebugBudgetMs);
+        return deviceFailure("raw " + std::to_string(code), result, KIVRA_DEBUG_ATTEMPTS);
     }
     if (line.json()) {
         printJson(QJsonObject{{QStringLiteral("code"), code},

@@ -51,7 +51,7 @@ std::string readableNames()
 
 QJsonValue jsonValue(const Param &param, int value)
 {
-    if (param.words.empty()) {
+    if (!param.words) {
         return value;
     }
     return QString::fromStdString(formatValue(param, value));
@@ -240,7 +240,7 @@ int runSet(const QStringList &args)
         if (result < 0) {
             return deviceFailure(std::string("set ") + setting.first->name + " " +
                                      formatValue(*setting.first, setting.second),
-                                 result, kStandardBudgetMs, "the value");
+                                 result);
         }
         json.insert(setting.first->name, jsonValue(*setting.first, setting.second));
     }

@@ -19,9 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kStateOpen = 1;
-constexpr int kStateClosed = 2;
-constexpr int kModeAutomatic = 3;
 constexpr auto kPollInterval = std::chrono::milliseconds(100); // the program's monitor tick
 constexpr int kBarWidth = 30;
 constexpr double kMsPerSecond = 1000.0;
@@ -87,9 +84,9 @@ int runShutter(const QStringList &args)
     const QString action = line.parser.positionalArguments().at(1);
     int state = 0;
     if (action == QLatin1String("open")) {
-        state = kStateOpen;
+        state = KIVRA_STATE_OPEN;
     } else if (action == QLatin1String("close") || action == QLatin1String("closed")) {
-        state = kStateClosed;
+        state = KIVRA_STATE_CLOSED;
     } else {
         return usageFailure("'" + action.toStdString() + "' is not open or close");
     }
@@ -102,9 +99,8 @@ int runShutter(const QStringList &args)
         return deviceFailure("shutter " + action.toStdString(), result);
     }
     if (line.json()) {
-        printJson(
-            QJsonObject{{QStringLiteral("state"),
-                         state == kStateOpen ? QStringLiteral("open") : QStringLiteral("closed")}});
+        const char *word = kivraValueWord(kivraParameter(KIVRA_PARAM_STATE), state);
+        printJson(QJsonObject{{QStringLiteral("state"), QString::fromUtf8(word)}});
     }
     return kExitOk;
 }
@@ -153,24 +149,23 @@ int runRun(const QStringList &args)
         return kExitDevice;
     }
     const int handle = device.handle();
-    int result = setShutterMode(handle, kModeAutomatic);
+    int result = setShutterMode(handle, KIVRA_MODE_AUTO);
     if (result < 0) {
-        return deviceFailure("set mode auto", result, kStandardBudgetMs, "the value");
+        return deviceFailure("set mode auto", result);
     }
     for (Given &g : given) {
         const Param &param = *findParam(g.name);
         if (g.set) {
             result = param.set(handle, g.value);
             if (result < 0) {
-                return deviceFailure(std::string("set ") + g.name, result, kStandardBudgetMs,
-                                     "the value");
+                return deviceFailure(std::string("set ") + g.name, result);
             }
         } else if (const int status = readParam(handle, g.name, &g.value)) {
             return status;
         }
     }
     catchInterrupts();
-    result = setShutterState(handle, kStateOpen);
+    result = setShutterState(handle, KIVRA_STATE_OPEN);
     if (result < 0) {
         return deviceFailure("start the run", result);
     }
@@ -203,7 +198,7 @@ int runRun(const QStringList &args)
         }
     }
     if (interrupted) {
-        result = setShutterState(handle, kStateClosed);
+        result = setShutterState(handle, KIVRA_STATE_CLOSED);
         if (result < 0) {
             return deviceFailure("stop the run (close the shutter)", result);
         }

@@ -9,108 +9,50 @@ namespace kivracli {
 
 namespace {
 
-// The ranges are those of the program's settings dialog, which are also what
-// the controller accepts.
-constexpr int kMinTimeMs = 20;
-constexpr int kMaxTimeMs = 100000;
-constexpr int kMinCycles = 1;
-constexpr int kMaxCycles = 1000000;
-constexpr int kMaxLevel = 100;
-constexpr int kMaxSleepMinutes = 480;
+struct Binding
+{
+    KivraParameterId id;
+    Getter get;
+    Setter set;
+};
 
-const std::vector<const char *> kOpenClosed = {"open", "closed"};
+// The library functions of each parameter.
+constexpr Binding kBindings[] = {
+    {KIVRA_PARAM_STATE, getShutterState, setShutterState},
+    {KIVRA_PARAM_MODE, getShutterMode, setShutterMode},
+    {KIVRA_PARAM_ON_TIME, getShutterOnTime, setShutterOnTime},
+    {KIVRA_PARAM_OFF_TIME, getShutterOffTime, setShutterOffTime},
+    {KIVRA_PARAM_CYCLES, getShutterCycleCount, setShutterCycleCount},
+    {KIVRA_PARAM_VALVE, getValveType, setValveType},
+    {KIVRA_PARAM_INITIAL_STATE, getInitialState, setInitialState},
+    {KIVRA_PARAM_TRIGGER_IN, getShutterTriggerInMode, setShutterTriggerInMode},
+    {KIVRA_PARAM_TRIGGER_OUT, getShutterTriggerOutMode, setShutterTriggerOutMode},
+    {KIVRA_PARAM_IO1, getIO1TriggerMode, setIO1TriggerMode},
+    {KIVRA_PARAM_IO2, getIO2TriggerMode, setIO2TriggerMode},
+    {KIVRA_PARAM_LIGHT, getLightLevel, setLightLevel},
+    {KIVRA_PARAM_LIGHT_IDLE, getLightIdleLevel, setLightIdleLevel},
+    {KIVRA_PARAM_LIGHT_TIMEOUT, getLightTimeOut, setLightTimeOut},
+};
+
+std::vector<Param> bindAll()
+{
+    std::vector<Param> all;
+    for (const KivraParameter *p = kivraParameters; p->name; ++p) {
+        for (const Binding &b : kBindings) {
+            if (b.id == p->id) {
+                all.push_back(
+                    {p->name, p->unit, p->description, p->min, p->max, p->words, b.get, b.set});
+            }
+        }
+    }
+    return all;
+}
 
 } // namespace
 
 const std::vector<Param> &params()
 {
-    static const std::vector<Param> table = {
-        {"state", "", "shutter state", 1, 2, kOpenClosed, getShutterState, setShutterState},
-        {"mode",
-         "",
-         "operating mode",
-         1,
-         4,
-         {"manual", "single", "auto", "trigger"},
-         getShutterMode,
-         setShutterMode},
-        {"on-time",
-         "ms",
-         "shutter open time",
-         kMinTimeMs,
-         kMaxTimeMs,
-         {},
-         getShutterOnTime,
-         setShutterOnTime},
-        {"off-time",
-         "ms",
-         "shutter close time",
-         kMinTimeMs,
-         kMaxTimeMs,
-         {},
-         getShutterOffTime,
-         setShutterOffTime},
-        {"cycles",
-         "",
-         "cycle count of an automatic run",
-         kMinCycles,
-         kMaxCycles,
-         {},
-         getShutterCycleCount,
-         setShutterCycleCount},
-        {"valve", "", "valve model", 1, 2, {"KD08-40", "KD2-40"}, getValveType, setValveType},
-        {"initial-state", "", "shutter state at power-on", 1, 2, kOpenClosed, getInitialState,
-         setInitialState},
-        {"trigger-in",
-         "",
-         "trigger input edge",
-         1,
-         2,
-         {"rising", "falling"},
-         getShutterTriggerInMode,
-         setShutterTriggerInMode},
-        {"trigger-out",
-         "",
-         "trigger output level",
-         1,
-         2,
-         {"high", "low"},
-         getShutterTriggerOutMode,
-         setShutterTriggerOutMode},
-        {"io1",
-         "",
-         "IO1 line function",
-         1,
-         2,
-         {"input", "output"},
-         getIO1TriggerMode,
-         setIO1TriggerMode},
-        {"io2",
-         "",
-         "IO2 line function",
-         1,
-         2,
-         {"input", "output"},
-         getIO2TriggerMode,
-         setIO2TriggerMode},
-        {"light", "", "backlight brightness", 0, kMaxLevel, {}, getLightLevel, setLightLevel},
-        {"light-idle",
-         "",
-         "backlight sleep brightness",
-         0,
-         kMaxLevel,
-         {},
-         getLightIdleLevel,
-         setLightIdleLevel},
-        {"light-timeout",
-         "min",
-         "backlight sleep time",
-         0,
-         kMaxSleepMinutes,
-         {},
-         getLightTimeOut,
-         setLightTimeOut},
-    };
+    static const std::vector<Param> table = bindAll();
     return table;
 }
 
@@ -126,9 +68,9 @@ const Param *findParam(const std::string &name)
 
 bool parseValue(const Param &param, const std::string &text, int *value, std::string *error)
 {
-    for (size_t i = 0; i < param.words.size(); ++i) {
-        if (text == param.words[i]) {
-            *value = static_cast<int>(i) + 1;
+    for (const KivraWord *w = param.words; w && w->word; ++w) {
+        if (text == w->word) {
+            *value = w->value;
             return true;
         }
     }
@@ -150,8 +92,10 @@ bool parseValue(const Param &param, const std::string &text, int *value, std::st
 
 std::string formatValue(const Param &param, int value)
 {
-    if (value >= 1 && static_cast<size_t>(value) <= param.words.size()) {
-        return param.words[static_cast<size_t>(value) - 1];
+    for (const KivraWord *w = param.words; w && w->word; ++w) {
+        if (w->value == value) {
+            return w->word;
+        }
     }
     return std::to_string(value);
 }
@@ -159,12 +103,12 @@ std::string formatValue(const Param &param, int value)
 std::string describeRange(const Param &param)
 {
     std::string range = std::to_string(param.min) + " to " + std::to_string(param.max);
-    if (param.words.empty()) {
+    if (!param.words) {
         return *param.unit ? range + " " + param.unit : range;
     }
     std::string words;
-    for (const char *word : param.words) {
-        words += (words.empty() ? "" : "|") + std::string(word);
+    for (const KivraWord *w = param.words; w->word; ++w) {
+        words += (words.empty() ? "" : "|") + std::string(w->word);
     }
     return words + " or " + range;
 }

@@ -1,8 +1,10 @@
-// The controller's parameters as the command line names them: readable names,
-// units, meanings, the ranges the controller accepts and the words for coded
-// values. Pure data and parsing; no device access.
+// The controller's parameters as the command line offers them: the
+// vocabulary's names, units, meanings, ranges and value words
+// (KivraVocabulary.h), each bound to its library functions. No device access.
 #ifndef KIVRA_CLI_PARAMS_H
 #define KIVRA_CLI_PARAMS_H
+
+#include <KivraVocabulary.h>
 
 #include <string>
 #include <vector>
@@ -19,12 +21,12 @@ struct Param
     const char *meaning; // a few words for `info` and the manual
     int min;
     int max;
-    std::vector<const char *> words; // value words for 1, 2, ...; empty for numbers
+    const KivraWord *words; // value words; nullptr for numbers
     Getter get;
     Setter set;
 };
 
-// Every parameter, in the order `info` shows them.
+// Every parameter, in the vocabulary's order, which `info` shows.
 const std::vector<Param> &params();
 
 // The parameter of that name, or nullptr.

@@ -1,6 +1,9 @@
-// Exit statuses and the one place where library result codes become words.
+// Exit statuses and the messages of failed library calls, in the words of the
+// library's vocabulary (KivraVocabulary.h).
 #ifndef KIVRA_CLI_RESULTS_H
 #define KIVRA_CLI_RESULTS_H
+
+#include <KivraVocabulary.h>
 
 #include <string>
 
@@ -11,18 +14,13 @@ constexpr int kExitDevice = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
 
-// Attempt budgets of the library's exchanges, in ms, for the messages.
-constexpr int kStandardBudgetMs = 30;
-constexpr int kDebugBudgetMs = 28;
-
 // The cause of a negative library result in words, e.g. "no answer from the
-// controller within 30 ms". refusal names what the controller refused.
-std::string describeResult(int code, int budgetMs = kStandardBudgetMs,
-                           const char *refusal = "the request");
+// controller within 30 ms": a missing answer names the exchange's budget,
+// budgetMs (its read attempts, 1 ms each).
+std::string describeResult(int code, int budgetMs = KIVRA_STANDARD_ATTEMPTS);
 
 // Prints "kivra: <what>: <cause> (code <code>)" and returns kExitDevice.
-int deviceFailure(const std::string &what, int code, int budgetMs = kStandardBudgetMs,
-                  const char *refusal = "the request");
+int deviceFailure(const std::string &what, int code, int budgetMs = KIVRA_STANDARD_ATTEMPTS);
 
 // Prints "kivra: <message>" and returns kExitUsage.
 int usageFailure(const std::string &message);
