@@ -15,16 +15,6 @@ namespace {
 constexpr int kPortListBytes = 1024;
 constexpr int kSerialNumberBytes = 64;
 
-constexpr int kStateOpen = 1;
-constexpr int kStateClosed = 2;
-
-constexpr int kModeManual = 1;
-constexpr int kModeSingle = 2;
-constexpr int kModeAuto = 3;
-constexpr int kModeTrigger = 4;
-
-constexpr int kValveTypeKd08 = 1;
-
 constexpr char kGreenIndicator[] = "border-image: url(:/image/greenPot.png);";
 constexpr int kFrequencyDigits = 6;
 
@@ -99,8 +89,8 @@ bool ZentoWidget::readParameters()
     if (valveType < 0) {
         return false;
     }
-    ui->label_valveModel->setText(valveType == kValveTypeKd08 ? QStringLiteral("KD08-40")
-                                                              : QStringLiteral("KD2-40"));
+    ui->label_valveModel->setText(valveType == KIVRA_VALVE_KD08_40 ? QStringLiteral("KD08-40")
+                                                                   : QStringLiteral("KD2-40"));
 
     const int mode = getShutterMode(devHandle);
     if (mode < 0) {
@@ -112,7 +102,7 @@ bool ZentoWidget::readParameters()
     if (state < 0) {
         return false;
     }
-    (state == kStateOpen ? ui->pushButton_on : ui->pushButton_off)->setChecked(true);
+    (state == KIVRA_STATE_OPEN ? ui->pushButton_on : ui->pushButton_off)->setChecked(true);
     return true;
 }
 
@@ -129,16 +119,16 @@ bool ZentoWidget::readSerialNumber()
 void ZentoWidget::showMode(int mode)
 {
     switch (mode) {
-    case kModeManual:
+    case KIVRA_MODE_MANUAL:
         ui->radioButton_manualMode->setChecked(true);
         break;
-    case kModeSingle:
+    case KIVRA_MODE_SINGLE:
         ui->radioButton_singleMode->setChecked(true);
         break;
-    case kModeAuto:
+    case KIVRA_MODE_AUTO:
         ui->radioButton_autoMode->setChecked(true);
         break;
-    case kModeTrigger:
+    case KIVRA_MODE_TRIGGER:
         ui->radioButton_triggerMode->setChecked(true);
         break;
     default:
@@ -172,14 +162,14 @@ void ZentoWidget::slot_devParamChaged()
 
 void ZentoWidget::on_pushButton_on_clicked()
 {
-    if (setShutterState(devHandle, kStateOpen) < 0) {
+    if (setShutterState(devHandle, KIVRA_STATE_OPEN) < 0) {
         showMessage(tr("设置快门开状态失败"));
     }
 }
 
 void ZentoWidget::on_pushButton_off_clicked()
 {
-    if (setShutterState(devHandle, kStateClosed) < 0) {
+    if (setShutterState(devHandle, KIVRA_STATE_CLOSED) < 0) {
         showMessage(tr("设置快门关状态失败"));
     }
 }
@@ -193,22 +183,22 @@ void ZentoWidget::setMode(int mode)
 
 void ZentoWidget::on_radioButton_manualMode_clicked()
 {
-    setMode(kModeManual);
+    setMode(KIVRA_MODE_MANUAL);
 }
 
 void ZentoWidget::on_radioButton_singleMode_clicked()
 {
-    setMode(kModeSingle);
+    setMode(KIVRA_MODE_SINGLE);
 }
 
 void ZentoWidget::on_radioButton_autoMode_clicked()
 {
-    setMode(kModeAuto);
+    setMode(KIVRA_MODE_AUTO);
 }
 
 void ZentoWidget::on_radioButton_triggerMode_clicked()
 {
-    setMode(kModeTrigger);
+    setMode(KIVRA_MODE_TRIGGER);
 }
 
 void ZentoWidget::slot_MonitorTimeout()
@@ -217,9 +207,9 @@ void ZentoWidget::slot_MonitorTimeout()
         return;
     }
     const int state = getShutterState(devHandle);
-    if (state == kStateOpen) {
+    if (state == KIVRA_STATE_OPEN) {
         ui->pushButton_on->setChecked(true);
-    } else if (state == kStateClosed) {
+    } else if (state == KIVRA_STATE_CLOSED) {
         ui->pushButton_off->setChecked(true);
     } else if (state < 0) {
         // A hung-up line fails every call; whether the port is gone is for

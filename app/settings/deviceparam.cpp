@@ -6,33 +6,45 @@
 
 namespace {
 
-// Combo boxes list the device's choices in order; the device counts from 1.
-constexpr int kComboValueOffset = 1;
-
 // Tag of the debug line written for a traced read.
 constexpr int kTraceReadTag = 245;
 
-void showValue(QWidget *widget, int value)
+int lowest(const DeviceParam &param)
 {
-    if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
+    return kivraParameter(param.id)->min;
+}
+
+void showValue(const DeviceParam &param, int value)
+{
+    if (auto *spin = qobject_cast<QSpinBox *>(param.widget)) {
         // The spin box clamps a value outside its range.
         spin->setValue(value);
-    } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+    } else if (auto *combo = qobject_cast<QComboBox *>(param.widget)) {
         // A code without an item leaves the box with no current item.
-        combo->setCurrentIndex(value - kComboValueOffset);
+        combo->setCurrentIndex(value - lowest(param));
     }
 }
 
-int shownValue(const QWidget *widget)
+int shownValue(const DeviceParam &param)
 {
-    if (auto *spin = qobject_cast<const QSpinBox *>(widget))
+    if (auto *spin = qobject_cast<const QSpinBox *>(param.widget))
         return spin->value();
-    if (auto *combo = qobject_cast<const QComboBox *>(widget))
-        return combo->currentIndex() + kComboValueOffset;
+    if (auto *combo = qobject_cast<const QComboBox *>(param.widget))
+        return combo->currentIndex() + lowest(param);
     return 0;
 }
 
 } // namespace
+
+void applyDeviceRanges(const QVector<DeviceParam> &params)
+{
+    for (const DeviceParam &param : params) {
+        if (auto *spin = qobject_cast<QSpinBox *>(param.widget)) {
+            const KivraParameter *range = kivraParameter(param.id);
+            spin->setRange(range->min, range->max);
+        }
+    }
+}
 
 bool loadDeviceParams(int handle, const QVector<DeviceParam> &params)
 {
@@ -42,7 +54,7 @@ bool loadDeviceParams(int handle, const QVector<DeviceParam> &params)
             return false;
         if (param.traceRead)
             qDebug() << kTraceReadTag << value;
-        showValue(param.widget, value);
+        showValue(param, value);
     }
     return true;
 }
@@ -51,6 +63,6 @@ int writeDeviceParams(int handle, const QVector<DeviceParam> &params)
 {
     int sum = 0;
     for (const DeviceParam &param : params)
-        sum += param.write(handle, shownValue(param.widget));
+        sum += param.write(handle, shownValue(param));
     return sum;
 }

@@ -3,6 +3,8 @@
 #ifndef DEVICEPARAM_H
 #define DEVICEPARAM_H
 
+#include "KivraVocabulary.h"
+
 #include <QVector>
 
 class QWidget;
@@ -12,11 +14,17 @@ struct DeviceParam
     using Getter = int (*)(int handle);
     using Setter = int (*)(int handle, int value);
 
-    QWidget *widget; // a QSpinBox (value as is) or a QComboBox (value = index + 1)
+    // A QSpinBox (value as is) or a QComboBox (one item per value, from the
+    // parameter's lowest up).
+    QWidget *widget;
+    KivraParameterId id; // the parameter's range, from the vocabulary
     Getter read;
     Setter write;
     bool traceRead; // write each value read to the debug output
 };
+
+// Gives every spin box among params its parameter's range.
+void applyDeviceRanges(const QVector<DeviceParam> &params);
 
 // Reads the parameters in order into their widgets. Stops at the first
 // negative result, leaving the widgets not yet reached as they were, and

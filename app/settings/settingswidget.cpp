@@ -10,9 +10,6 @@
 
 namespace {
 
-// Size of the controller's firmware version field.
-constexpr int kVersionFieldSize = 32;
-
 const char kLinkStart[] = "<a style='color: blue; text-decoration: none' href = ";
 // The query ends the unquoted href, so a click reports the target alone.
 const char kLinkQuery[] = "?type=lately>";
@@ -75,23 +72,31 @@ SettingsWidget::SettingsWidget(QWidget *parent)
 
     // Requests go out in these orders, page by page, for reads and writes alike.
     runParams = {
-        {ui->spinBox_onTime, getShutterOnTime, setShutterOnTime, false},
-        {ui->spinBox_offTime, getShutterOffTime, setShutterOffTime, false},
-        {ui->spinBox_cycleCount, getShutterCycleCount, setShutterCycleCount, false},
-        {ui->comboBox_valveType, getValveType, setValveType, false},
-        {ui->comboBox_InitialState, getInitialState, setInitialState, true},
+        {ui->spinBox_onTime, KIVRA_PARAM_ON_TIME, getShutterOnTime, setShutterOnTime, false},
+        {ui->spinBox_offTime, KIVRA_PARAM_OFF_TIME, getShutterOffTime, setShutterOffTime, false},
+        {ui->spinBox_cycleCount, KIVRA_PARAM_CYCLES, getShutterCycleCount, setShutterCycleCount,
+         false},
+        {ui->comboBox_valveType, KIVRA_PARAM_VALVE, getValveType, setValveType, false},
+        {ui->comboBox_InitialState, KIVRA_PARAM_INITIAL_STATE, getInitialState, setInitialState,
+         true},
     };
     triggerParams = {
-        {ui->comboBox_triggerIn, getShutterTriggerInMode, setShutterTriggerInMode, false},
-        {ui->comboBox_triggerOut, getShutterTriggerOutMode, setShutterTriggerOutMode, false},
-        {ui->comboBox_IO1Mode, getIO1TriggerMode, setIO1TriggerMode, false},
-        {ui->comboBox_IO2Mode, getIO2TriggerMode, setIO2TriggerMode, false},
+        {ui->comboBox_triggerIn, KIVRA_PARAM_TRIGGER_IN, getShutterTriggerInMode,
+         setShutterTriggerInMode, false},
+        {ui->comboBox_triggerOut, KIVRA_PARAM_TRIGGER_OUT, getShutterTriggerOutMode,
+         setShutterTriggerOutMode, false},
+        {ui->comboBox_IO1Mode, KIVRA_PARAM_IO1, getIO1TriggerMode, setIO1TriggerMode, false},
+        {ui->comboBox_IO2Mode, KIVRA_PARAM_IO2, getIO2TriggerMode, setIO2TriggerMode, false},
     };
     lightParams = {
-        {ui->spinBox_lightLevel, getLightLevel, setLightLevel, false},
-        {ui->spinBox_idleLightLevel, getLightIdleLevel, setLightIdleLevel, false},
-        {ui->spinBox_lightTimeout, getLightTimeOut, setLightTimeOut, false},
+        {ui->spinBox_lightLevel, KIVRA_PARAM_LIGHT, getLightLevel, setLightLevel, false},
+        {ui->spinBox_idleLightLevel, KIVRA_PARAM_LIGHT_IDLE, getLightIdleLevel, setLightIdleLevel,
+         false},
+        {ui->spinBox_lightTimeout, KIVRA_PARAM_LIGHT_TIMEOUT, getLightTimeOut, setLightTimeOut,
+         false},
     };
+    for (const QVector<DeviceParam> *page : {&runParams, &triggerParams, &lightParams})
+        applyDeviceRanges(*page);
 }
 
 SettingsWidget::~SettingsWidget()
@@ -187,12 +192,12 @@ void SettingsWidget::on_pushButton_about_clicked()
 {
     ui->stackedWidget_settings->setCurrentWidget(ui->page_about);
 
-    char version[kVersionFieldSize] = {};
+    char version[KIVRA_TEXT_FIELD_SIZE] = {};
     // A failed read is silent: the label keeps the last version shown.
-    if (getDeviceSoftVersion(devHandle, version, kVersionFieldSize) != 0)
+    if (getDeviceSoftVersion(devHandle, version, KIVRA_TEXT_FIELD_SIZE) != 0)
         return;
     // A full field carries no terminator; never look past it.
-    const int length = int(qstrnlen(version, kVersionFieldSize));
+    const int length = int(qstrnlen(version, KIVRA_TEXT_FIELD_SIZE));
     ui->label_hardwareVersion->setText(QString::fromUtf8(version, length));
 }
 
