@@ -3,7 +3,7 @@
 # build-win/kivra-<version>-windows.zip, and lays the same files out in
 # build-win/sdk-windows/. For each DLL (64-bit full, 64-bit reduced, 32-bit
 # reduced): its .def file, an import library for MSVC (.lib) and one for
-# MinGW (.dll.a). With them: the header and the C examples.
+# MinGW (.dll.a). With them: the headers and the C examples.
 #   KIVRA_WIN_BUILD=dir    build tree of scripts/test-windows (default build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,7 +46,7 @@ for variant in "${variants[@]}"; do
     cp "$sdk/$name/libKivraLibrary.dll.a" "$sdk/$name/KivraLibrary.lib"
 done
 
-cp library/include/KivraLibrary.h "$sdk/include/"
+cp library/include/KivraLibrary.h library/include/KivraVocabulary.h "$sdk/include/"
 awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$sdk/examples/demo.c"
 # The SDK's own examples, where the tree has them.
 for dir in docs/sdk/examples docs/sdk; do
@@ -63,7 +63,8 @@ KivraLibrary $version for Windows
 x64/          64-bit, full export set (43 functions)
 x64-reduced/  64-bit, reduced export set (37 functions)
 x86-reduced/  32-bit, reduced export set (37 functions)
-include/      KivraLibrary.h, the C interface with its documentation
+include/      KivraLibrary.h, the C interface with its documentation, and
+              KivraVocabulary.h, its codes, ranges and result texts as a table
 examples/     example programs
 
 Each folder holds KivraLibrary.dll, its export list KivraLibrary.def and two

@@ -3,7 +3,7 @@
 # docs/CMakeLists.txt for the variables.
 
 file(MAKE_DIRECTORY ${DEST}/include ${DEST}/lib)
-file(COPY ${HEADER} DESTINATION ${DEST}/include)
+file(COPY ${INCLUDE}/ DESTINATION ${DEST}/include)
 file(COPY ${README} DESTINATION ${DEST})
 file(COPY ${EXAMPLES}/ DESTINATION ${DEST}/examples)
 

@@ -15,11 +15,10 @@
 #include <time.h>
 
 #include "KivraLibrary.h"
+#include "KivraVocabulary.h"
 
-enum {
-    MODE_MANUAL = 1,
-    MODE_AUTOMATIC = 3,
-    STATE_OPEN = 1,
+enum
+{
     ON_TIME_MS = 20,
     OFF_TIME_MS = 30,
     CYCLES = 10,
@@ -37,7 +36,7 @@ static void pause_ms(long ms)
 static int check(const char *what, int result)
 {
     if (result < 0)
-        fprintf(stderr, "%s failed: %d\n", what, result);
+        fprintf(stderr, "%s failed: %s (%d)\n", what, kivraResultText(result), result);
     return result;
 }
 
@@ -45,7 +44,7 @@ int main(int argc, char **argv)
 {
     char ports[1024] = {0};
     char port[256] = {0};
-    char serial[33] = {0};
+    char serial[KIVRA_TEXT_FIELD_SIZE + 1] = {0};
     int handle;
     int polls;
     int status = 1;
@@ -70,17 +69,17 @@ int main(int argc, char **argv)
         fprintf(stderr, "cannot open %s (in use, absent, or no permission)\n", port);
         return 1;
     }
-    /* The text field is 32 bytes and need not be terminated. */
-    if (check("getSerialNumber", getSerialNumber(handle, serial, 32)) < 0)
+    /* The text field need not be terminated; the byte after it is. */
+    if (check("getSerialNumber", getSerialNumber(handle, serial, KIVRA_TEXT_FIELD_SIZE)) < 0)
         goto done;
     printf("opened %s, serial number %s\n", port, serial);
 
     /* A sequence: mode, times, count, then open. */
-    if (check("setShutterMode", setShutterMode(handle, MODE_AUTOMATIC)) < 0 ||
+    if (check("setShutterMode", setShutterMode(handle, KIVRA_MODE_AUTO)) < 0 ||
         check("setShutterOnTime", setShutterOnTime(handle, ON_TIME_MS)) < 0 ||
         check("setShutterOffTime", setShutterOffTime(handle, OFF_TIME_MS)) < 0 ||
         check("setShutterCycleCount", setShutterCycleCount(handle, CYCLES)) < 0 ||
-        check("setShutterState", setShutterState(handle, STATE_OPEN)) < 0)
+        check("setShutterState", setShutterState(handle, KIVRA_STATE_OPEN)) < 0)
         goto done;
     printf("running at %g Hz\n", getFrequency(handle));
 
@@ -100,7 +99,7 @@ int main(int argc, char **argv)
     }
     if (status != 0)
         fprintf(stderr, "the sequence did not finish\n");
-    check("setShutterMode", setShutterMode(handle, MODE_MANUAL));
+    check("setShutterMode", setShutterMode(handle, KIVRA_MODE_MANUAL));
 
 done:
     closeSerial(handle);

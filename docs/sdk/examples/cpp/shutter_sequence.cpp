@@ -15,19 +15,16 @@
 #include <vector>
 
 #include "KivraLibrary.h"
+#include "KivraVocabulary.h"
 
 namespace {
 
-constexpr int kModeManual = 1;
-constexpr int kModeAutomatic = 3;
-constexpr int kStateOpen = 1;
-constexpr int kTextField = 32;
-
-// Turns a negative result into an exception that names the call.
+// Turns a negative result into an exception that names the call and the cause.
 int check(const char *what, int result)
 {
     if (result < 0)
-        throw std::runtime_error(std::string(what) + " failed: " + std::to_string(result));
+        throw std::runtime_error(std::string(what) + " failed: " + kivraResultText(result) + " (" +
+                                 std::to_string(result) + ")");
     return result;
 }
 
@@ -62,18 +59,18 @@ public:
 
     std::string serialNumber() const
     {
-        char field[kTextField + 1] = {};
-        check("getSerialNumber", getSerialNumber(handle_, field, kTextField));
+        char field[KIVRA_TEXT_FIELD_SIZE + 1] = {};
+        check("getSerialNumber", getSerialNumber(handle_, field, KIVRA_TEXT_FIELD_SIZE));
         return field;
     }
 
     void runSequence(int onMs, int offMs, int cycles)
     {
-        check("setShutterMode", setShutterMode(handle_, kModeAutomatic));
+        check("setShutterMode", setShutterMode(handle_, KIVRA_MODE_AUTO));
         check("setShutterOnTime", setShutterOnTime(handle_, onMs));
         check("setShutterOffTime", setShutterOffTime(handle_, offMs));
         check("setShutterCycleCount", setShutterCycleCount(handle_, cycles));
-        check("setShutterState", setShutterState(handle_, kStateOpen));
+        check("setShutterState", setShutterState(handle_, KIVRA_STATE_OPEN));
     }
 
     // The frequency in Hz; 0 when no sequence runs.
@@ -85,7 +82,7 @@ public:
         return hz;
     }
 
-    void manual() { check("setShutterMode", setShutterMode(handle_, kModeManual)); }
+    void manual() { check("setShutterMode", setShutterMode(handle_, KIVRA_MODE_MANUAL)); }
 
 private:
     int handle_;

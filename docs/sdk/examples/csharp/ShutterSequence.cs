@@ -42,7 +42,9 @@ static class Kivra
 
 static class ShutterSequence
 {
-    const int ModeManual = 1, ModeAutomatic = 3, StateOpen = 1, TextField = 32;
+    // Named values of KivraLibrary.h, which P/Invoke cannot read.
+    const int KIVRA_MODE_MANUAL = 1, KIVRA_MODE_AUTO = 3, KIVRA_STATE_OPEN = 1,
+        KIVRA_TEXT_FIELD_SIZE = 32;
 
     static void Check(string what, int result)
     {
@@ -71,16 +73,17 @@ static class ShutterSequence
             return 1;
         }
         try {
-            var serial = new byte[TextField];
-            Check("getSerialNumber", Kivra.getSerialNumber(handle, serial, TextField));
+            var serial = new byte[KIVRA_TEXT_FIELD_SIZE];
+            Check("getSerialNumber",
+                  Kivra.getSerialNumber(handle, serial, KIVRA_TEXT_FIELD_SIZE));
             Console.WriteLine("opened " + port + ", serial number " + Text(serial));
 
             // A sequence: mode, times, count, then open.
-            Check("setShutterMode", Kivra.setShutterMode(handle, ModeAutomatic));
+            Check("setShutterMode", Kivra.setShutterMode(handle, KIVRA_MODE_AUTO));
             Check("setShutterOnTime", Kivra.setShutterOnTime(handle, 20));
             Check("setShutterOffTime", Kivra.setShutterOffTime(handle, 30));
             Check("setShutterCycleCount", Kivra.setShutterCycleCount(handle, 10));
-            Check("setShutterState", Kivra.setShutterState(handle, StateOpen));
+            Check("setShutterState", Kivra.setShutterState(handle, KIVRA_STATE_OPEN));
             Console.WriteLine("running at " + Kivra.getFrequency(handle) + " Hz");
 
             // The frequency reads 0 once the last cycle is over.
@@ -94,7 +97,7 @@ static class ShutterSequence
             if (hz < 0)
                 throw new Exception("getFrequency failed: " + hz);
             Console.WriteLine("finished after about " + clock.ElapsedMilliseconds + " ms");
-            Check("setShutterMode", Kivra.setShutterMode(handle, ModeManual));
+            Check("setShutterMode", Kivra.setShutterMode(handle, KIVRA_MODE_MANUAL));
             return 0;
         } catch (Exception e) {
             Console.Error.WriteLine(e.Message);

@@ -13,10 +13,11 @@ import os
 import sys
 import time
 
-MODE_MANUAL = 1
-MODE_AUTOMATIC = 3
-STATE_OPEN = 1
-TEXT_FIELD = 32
+# Named values of KivraLibrary.h, which ctypes cannot read.
+KIVRA_MODE_MANUAL = 1
+KIVRA_MODE_AUTO = 3
+KIVRA_STATE_OPEN = 1
+KIVRA_TEXT_FIELD_SIZE = 32
 
 
 def load_library():
@@ -59,16 +60,16 @@ def main():
     if handle <= 0:
         sys.exit(f"cannot open {port!r} (in use, absent, or no permission)")
     try:
-        field = ctypes.create_string_buffer(TEXT_FIELD + 1)
-        check("getSerialNumber", lib.getSerialNumber(handle, field, TEXT_FIELD))
+        field = ctypes.create_string_buffer(KIVRA_TEXT_FIELD_SIZE + 1)
+        check("getSerialNumber", lib.getSerialNumber(handle, field, KIVRA_TEXT_FIELD_SIZE))
         print(f"opened {port}, serial number {field.value.decode()}")
 
         # A sequence: mode, times, count, then open.
-        check("setShutterMode", lib.setShutterMode(handle, MODE_AUTOMATIC))
+        check("setShutterMode", lib.setShutterMode(handle, KIVRA_MODE_AUTO))
         check("setShutterOnTime", lib.setShutterOnTime(handle, 20))
         check("setShutterOffTime", lib.setShutterOffTime(handle, 30))
         check("setShutterCycleCount", lib.setShutterCycleCount(handle, 10))
-        check("setShutterState", lib.setShutterState(handle, STATE_OPEN))
+        check("setShutterState", lib.setShutterState(handle, KIVRA_STATE_OPEN))
         print(f"running at {lib.getFrequency(handle):g} Hz")
 
         # The frequency reads 0 once the last cycle is over.
@@ -83,7 +84,7 @@ def main():
                 raise RuntimeError("the sequence did not finish")
             time.sleep(0.05)
         print(f"finished after about {(time.monotonic() - start) * 1000:.0f} ms")
-        check("setShutterMode", lib.setShutterMode(handle, MODE_MANUAL))
+        check("setShutterMode", lib.setShutterMode(handle, KIVRA_MODE_MANUAL))
     finally:
         lib.closeSerial(handle)
 
