@@ -168,10 +168,6 @@
         <translation>Software:</translation>
     </message>
     <message>
-        <source>V1.1.2</source>
-        <translation>V1.1.2</translation>
-    </message>
-    <message>
         <source>V</source>
         <translation>V</translation>
     </message>

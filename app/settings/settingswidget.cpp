@@ -49,6 +49,7 @@ SettingsWidget::SettingsWidget(QWidget *parent)
     new FramelessWindow(this, ui->widget_content, ui->widget_title);
 
     ui->stackedWidget_settings->setCurrentWidget(ui->page_run);
+    ui->label_softVersion->setText(QStringLiteral("V" KIVRA_VERSION));
 
     leftButtonGroup.setExclusive(true);
     leftButtonGroup.addButton(ui->pushButton_runSettings);
