@@ -6,7 +6,9 @@
 # (scripts/test-package.sh). Started as root, the tests
 # run as the unprivileged user kivra-test (created when missing): root gets
 # past file permissions and a terminal's exclusive flag, so tests of those
-# could not fail as root.
+# could not fail as root. When kivra-test cannot enter the tree (a clone in
+# root's home), the tree is copied to $KIVRA_TEST_COPY_DIR (default
+# /var/lib/kivra-test) and built and tested there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +18,10 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 tester=kivra-test
+add_tester() {
+    id -u "$tester" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$tester"
+}
 # A test that fails is run again, up to three times in all: the exchange
 # tests keep the controller's real 30 ms budgets, which a machine busy with
 # the other tests can overrun now and then.
@@ -27,17 +33,89 @@ run_tests() { # build dir, ctest arguments...
         ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
         return
     fi
-    id -u "$tester" >/dev/null 2>&1 ||
-        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$tester"
+    add_tester
     chown -R "$tester" "$dir"
     # A home of its own for what Qt and the tests write there.
     local home
     home=$(mktemp -d)
     chown "$tester" "$home"
+    local status=0
     runuser -u "$tester" -- env HOME="$home" XDG_RUNTIME_DIR= \
-        ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
+        ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@" || status=$?
     rm -rf "$home"
+    return $status
 }
+
+reaches() { # dir: whether the test user can enter it and read in it
+    runuser -u "$tester" -- test -r "$1" -a -x "$1"
+}
+
+# Prints the tree to build and test: the given one when the test user
+# reaches it, else a copy in a folder it can reach, brought up to date. The
+# copy keeps its build trees, so a second run builds only what changed.
+tree_for_tests() { # dir
+    local dir=$1
+    if [ "$(id -u)" -ne 0 ] || reaches "$dir"; then
+        echo "$dir"
+        return
+    fi
+    local base=${KIVRA_TEST_COPY_DIR:-/var/lib/kivra-test}
+    local copy
+    copy="$base/$(basename "$dir")-$(printf '%s' "$dir" | sha256sum | cut -c1-12)"
+    install -d -m 755 "$base" "$copy"
+    find "$copy" -mindepth 1 -maxdepth 1 ! -name 'build*' -exec rm -rf {} +
+    # tar keeps the files' times, so what did not change is not rebuilt.
+    tar -C "$dir" --exclude='./build*' --exclude=./.git -cf - . | tar -C "$copy" -xf -
+    find "$copy" -path "$copy/build*" -prune -o ! -type l -exec chmod go+rX,go-w {} +
+    if ! reaches "$copy"; then
+        echo "$tester cannot reach $copy either: set KIVRA_TEST_COPY_DIR to a folder" \
+            "whose parents all let others through (mode o+x)" >&2
+        return 1
+    fi
+    echo "$copy"
+}
+
+# The switch to the test user from a tree it cannot enter, proven cheaply: a
+# tiny CMake project in a folder under a mode-0700 parent goes through
+# tree_for_tests and run_tests, and its tests, run as the test user, read
+# the tree.
+check_user_switch() {
+    local private copies
+    add_tester
+    private=$(mktemp -d)
+    copies=$(mktemp -d)
+    chmod 755 "$copies"
+    mkdir "$private/clone"
+    cat >"$private/clone/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.16)
+project(reach NONE)
+enable_testing()
+add_test(NAME reads_the_tree COMMAND cat ${CMAKE_SOURCE_DIR}/CMakeLists.txt)
+add_test(NAME runs_as_the_test_user COMMAND sh -c "test $(id -un) = kivra-test")
+CMAKE
+    local tree status=0
+    tree=$(KIVRA_TEST_COPY_DIR="$copies" tree_for_tests "$private/clone") &&
+        [ "$tree" != "$private/clone" ] &&
+        cmake -S "$tree" -B "$tree/build" >/dev/null &&
+        run_tests "$tree/build" >"$copies/ctest.log" 2>&1 || status=1
+    [ $status -eq 0 ] || cat "$copies/ctest.log" >&2 2>/dev/null || true
+    rm -rf "$private" "$copies"
+    return $status
+}
+
+if [ "$(id -u)" -eq 0 ] && [ -z "${KIVRA_TEST_COPY_OF:-}" ]; then
+    echo "== test user $tester, from a tree under a private folder"
+    if ! check_user_switch; then
+        echo "FAIL: the tests cannot run as $tester from a tree under a private folder" >&2
+        exit 1
+    fi
+    echo "   ok"
+    tree=$(tree_for_tests "$(pwd)")
+    if [ "$tree" != "$(pwd)" ]; then
+        echo "   $tester cannot enter $(pwd): testing a copy in $tree, with the build trees there"
+        KIVRA_TEST_COPY_OF=$(pwd) exec "$tree/scripts/test.sh"
+    fi
+fi
 
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
