@@ -1,7 +1,9 @@
-# Lays out help/SDK: the public header, the libraries, the examples and, when
-# the Windows zip was cross-built, its contents. Run with cmake -P; see
-# docs/CMakeLists.txt for the variables.
+# Lays out help/SDK: the public headers, the libraries and the examples. Run
+# with cmake -P; see docs/CMakeLists.txt for the variables.
 
+# The Windows DLLs have their own zip; a windows/ folder that an older layout
+# put here must not reach the package.
+file(REMOVE_RECURSE ${DEST}/windows)
 file(MAKE_DIRECTORY ${DEST}/include ${DEST}/lib)
 file(COPY ${INCLUDE}/ DESTINATION ${DEST}/include)
 file(COPY ${README} DESTINATION ${DEST})
@@ -25,8 +27,4 @@ copy_library(${LIBRARY} ${DEST}/lib "${SONAME}" "${LINKER_NAME}")
 if(REDUCED)
     # Both builds carry the same file names.
     copy_library(${REDUCED} ${DEST}/lib/reduced "${SONAME}" "${LINKER_NAME}")
-endif()
-
-if(WINDOWS AND IS_DIRECTORY ${WINDOWS})
-    file(COPY ${WINDOWS}/ DESTINATION ${DEST}/windows)
 endif()
