@@ -15,8 +15,10 @@ file(MAKE_DIRECTORY ${KIVRA_PACKAGING_OUT})
 
 configure_file(${KIVRA_PACKAGING_DIR}/${KIVRA_APP_ID}.metainfo.xml.in
     ${KIVRA_PACKAGING_OUT}/${KIVRA_APP_ID}.metainfo.xml @ONLY)
+# The package is native (its version has no Debian revision), so its
+# changelog is changelog.gz, not changelog.Debian.gz.
 configure_file(${KIVRA_PACKAGING_DIR}/changelog.in
-    ${KIVRA_PACKAGING_OUT}/changelog.Debian @ONLY)
+    ${KIVRA_PACKAGING_OUT}/changelog @ONLY)
 
 # Manual pages and the changelog are installed compressed, as Debian wants
 # them (-n: no name or time stamp, so rebuilds give the same bytes).
@@ -33,13 +35,13 @@ foreach(page trova kivra-sim kivra kivra-tango)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1 @ONLY)
     kivra_gzip(${KIVRA_PACKAGING_OUT}/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1.gz)
 endforeach()
-kivra_gzip(${KIVRA_PACKAGING_OUT}/changelog.Debian ${KIVRA_PACKAGING_OUT}/changelog.Debian.gz)
+kivra_gzip(${KIVRA_PACKAGING_OUT}/changelog ${KIVRA_PACKAGING_OUT}/changelog.gz)
 add_custom_target(KivraPackagingFiles ALL DEPENDS ${KIVRA_GZIPPED})
 
 install(FILES ${KIVRA_PACKAGING_OUT}/trova.1.gz ${KIVRA_PACKAGING_OUT}/kivra-sim.1.gz
     ${KIVRA_PACKAGING_OUT}/kivra.1.gz ${KIVRA_PACKAGING_OUT}/kivra-tango.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${KIVRA_PACKAGING_DIR}/copyright ${KIVRA_PACKAGING_OUT}/changelog.Debian.gz
+install(FILES ${KIVRA_PACKAGING_DIR}/copyright ${KIVRA_PACKAGING_OUT}/changelog.gz
     DESTINATION ${KIVRA_DOC_INSTALL_DIR})
 if(KIVRA_BUILD_APP)
     install(FILES ${KIVRA_PACKAGING_DIR}/${KIVRA_APP_ID}.desktop

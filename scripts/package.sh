@@ -27,4 +27,14 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/
 cmake --build "$build" -j "$jobs"
 rm -f "$build"/kivra_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-ls "$build"/kivra_*.deb
+deb=$(ls "$build"/kivra_*.deb)
+
+# CPack gives any package with a library below /usr/lib a postinst and a
+# postrm that call ldconfig; the package's ldconfig trigger does that job,
+# so they are taken out again.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -R "$deb" "$unpacked/kivra"
+rm -f "$unpacked/kivra/DEBIAN/postinst" "$unpacked/kivra/DEBIAN/postrm"
+dpkg-deb --root-owner-group --build "$unpacked/kivra" "$deb" >/dev/null
+echo "$deb"
