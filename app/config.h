@@ -5,9 +5,10 @@
 // Where it is kept: beside the program when the program's folder can be
 // written (a portable copy), and then only there. In an installed program's
 // read-only folder the choice goes to the user's own config.ini instead (the
-// folder Trova in the user's configuration folder: ~/.config/Trova on
-// Linux, %APPDATA%\Trova on Windows), and reading takes that file when it exists, else the one beside
-// the program, which an administrator may leave as everyone's default.
+// folder Trova in the user's configuration folder: ~/.config/Trova on Linux,
+// %APPDATA%\Trova on Windows), and reading takes that file when it exists,
+// else the one beside the program, which an administrator may leave as
+// everyone's default.
 #ifndef TROVA_CONFIG_H
 #define TROVA_CONFIG_H
 

@@ -34,11 +34,11 @@ bool folderWritable(const QString &dir)
     // Only creating a file tells: folder permissions are access lists, which
     // the read-only attribute (ignored on folders) and the toolkit's file
     // information do not show, and Program Files refuses ordinary users.
-    const QString probe = QDir::toNativeSeparators(
-        dir + QStringLiteral("/.trova-write-probe-") + QUuid::createUuid().toString(QUuid::Id128));
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(probe.utf16()),
-                                    GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const QString probe = QDir::toNativeSeparators(dir + QStringLiteral("/.trova-write-probe-") +
+                                                   QUuid::createUuid().toString(QUuid::Id128));
+    const HANDLE file =
+        CreateFileW(reinterpret_cast<const wchar_t *>(probe.utf16()), GENERIC_WRITE, 0, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

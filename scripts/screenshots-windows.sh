@@ -50,7 +50,7 @@ xcompmgr_pid=$!
 
 mkdir -p "$ports" "$out"
 chmod 700 "$ports"
-tests/windows/wineprefix.sh setup "$wine64" "$ports" $port $port
+KIVRA_WINE_GRAPHICS=x11 tests/windows/wineprefix.sh setup "$wine64" "$ports" $port $port
 "$sim" --port-dir "$ports" --name WSIM$port >/dev/null &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$ports/WSIM$port" ] && break; sleep 0.1; done

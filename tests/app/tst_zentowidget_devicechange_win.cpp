@@ -146,8 +146,8 @@ void TestZentoWidgetDeviceChange::removalOfAnotherPortKeepsTheDevice()
     openDevice();
     window->slot_showMsg(QString());
     // Five characters: the whole name arrives, not four of them.
-    const QString other = portName() == QLatin1String("COM10") ? QStringLiteral("COM11")
-                                                                : QStringLiteral("COM10");
+    const QString other =
+        portName() == QLatin1String("COM10") ? QStringLiteral("COM11") : QStringLiteral("COM10");
     Record record(DBT_DEVTYP_PORT, other.toStdWString());
     sendChange(window.get(), DBT_DEVICEREMOVECOMPLETE, record);
 
@@ -188,8 +188,7 @@ void TestZentoWidgetDeviceChange::otherRecordsAndEventsDoNothing_data()
     QTest::addColumn<int>("deviceType");
 
     QTest::newRow("volume arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_VOLUME);
-    QTest::newRow("interface arrival")
-        << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_DEVICEINTERFACE);
+    QTest::newRow("interface arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_DEVICEINTERFACE);
     QTest::newRow("volume removal") << int(DBT_DEVICEREMOVECOMPLETE) << int(DBT_DEVTYP_VOLUME);
     QTest::newRow("handle removal") << int(DBT_DEVICEREMOVECOMPLETE) << int(DBT_DEVTYP_HANDLE);
     QTest::newRow("port query remove") << int(DBT_DEVICEQUERYREMOVE) << int(DBT_DEVTYP_PORT);

@@ -53,9 +53,9 @@ TEST(Control, RefusesMalformedCommands)
     Simulator sim;
     ControlServer control(sim);
     const int before = sim.parameter(cmd::kGetOnTime);
-    for (const char *line : {"", "launch", "set", "set x 1", "set 65536 1", "set -1 1", "set 3",
-                             "get", "settext 255 abc", "settext 255 zz", "faults --nonsense",
-                             "faults --delay"}) {
+    for (const char *line :
+         {"", "launch", "set", "set x 1", "set 65536 1", "set -1 1", "set 3", "get",
+          "settext 255 abc", "settext 255 zz", "faults --nonsense", "faults --delay"}) {
         EXPECT_EQ(control.execute(line).rfind("error ", 0), 0u) << line;
     }
     EXPECT_EQ(sim.parameter(cmd::kGetOnTime), before);
@@ -156,7 +156,9 @@ protected:
 
 TEST_F(ControlSocket, FileIsPrivateAndHoldsPortAndKey)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_GT(port, 0);

@@ -7,11 +7,12 @@
 // unchanged on Linux (in-process) and here.
 #include "simulator.h"
 
-#include "options.h"
-#include "winhost_win.h"
-
+// Before anything that includes windows.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include "options.h"
+#include "winhost_win.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -183,8 +184,13 @@ bool Simulator::start(const std::string &, const std::string &)
     const std::string failed = d->marker(".failed");
     DeleteFileA(ready.c_str());
     DeleteFileA(failed.c_str());
-    std::vector<std::string> args = {hostToDos(d->launcher), "start", program, d->dir, d->link,
-                                     "--control",          d->dir + "/" + d->link + ".control"};
+    std::vector<std::string> args = {hostToDos(d->launcher),
+                                     "start",
+                                     program,
+                                     d->dir,
+                                     d->link,
+                                     "--control",
+                                     d->dir + "/" + d->link + ".control"};
     for (const std::string &arg : faultArguments(d->faults)) {
         args.push_back(arg);
     }
