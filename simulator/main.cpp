@@ -138,6 +138,9 @@ int main(int argc, char **argv)
             for (ssize_t i = 0; i < n; ++i) {
                 if (notes[i] == kNoteTrigger) {
                     sim.trigger();
+                } else if (notes[i] == kNoteHungUp && !options.controlFile.empty()) {
+                    // A controlled device stays until it is stopped, so its
+                    // client can still read what it received.
                 } else {
                     running = false;
                 }

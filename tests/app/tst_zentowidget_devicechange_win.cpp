@@ -112,8 +112,7 @@ void TestZentoWidgetDeviceChange::portArrivalRefreshesAndTells()
 {
     QCOMPARE(portList()->count(), 0);
     Record record(DBT_DEVTYP_PORT, L"COM3");
-    // The filter lets the message through: the window procedure answers it.
-    QCOMPARE(sendChange(window.get(), DBT_DEVICEARRIVAL, record), LRESULT(TRUE));
+    sendChange(window.get(), DBT_DEVICEARRIVAL, record);
 
     QCOMPARE(inserted->count(), 1);
     QCOMPARE(removed->count(), 0);

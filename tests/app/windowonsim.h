@@ -30,9 +30,15 @@ protected:
     }
     QString portName() const { return QString::fromStdString(sim->portName()); }
 
-    // The window goes first: it may still be talking to the port.
+    // The window goes first: it may still be talking to the port. The port
+    // goes away as a removal notice tells the window, so its device is
+    // closed: a COM port opens once at a time, and a later test of the same
+    // process may be handed the same port.
     void stopWindowOnSim()
     {
+        if (window && sim) {
+            window->slot_serialPortRemoved(portName());
+        }
         window.reset();
         sim.reset();
     }
