@@ -82,9 +82,12 @@ shoot() {
     sleep 1
     click 390 55 # open the device
     click 330 125 # automatic mode
-    click 220 220 # run, so the frequency shows
+    # Run, so the frequency shows: the shot is taken while the simulated
+    # controller's ten cycles of 200 ms still run.
+    xdotool mousemove $((win_x + margin + 220)) $((win_y + margin + 220)) click 1
+    sleep 0.6
     xdotool mousemove 0 0 # no hover colour on the shot
-    sleep 2
+    sleep 0.4
     import -window root -crop "${panel_w}x${panel_h}+$((win_x + margin))+$((win_y + margin))" \
         +repage "$out/$file"
     kill "$app_pid"
