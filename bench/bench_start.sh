@@ -48,7 +48,10 @@ measure() {
         start=$(date +%s%N)
         "$@" >/dev/null 2>&1 &
         pid=$!
-        xdotool search --sync --onlyvisible --class "$name" >/dev/null
+        # Polled here: xdotool's own --sync looks only every half second.
+        until xdotool search --onlyvisible --class "$name" >/dev/null 2>&1; do
+            sleep 0.005
+        done
         end=$(date +%s%N)
         times+=($(((end - start) / 1000000)))
         kill "$pid" 2>/dev/null
