@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Draws the program's compiled-in images into app/resources/image/ with
-# ImageMagick. Each image is drawn at four times its size and scaled down, so
+# Draws the program's compiled-in images into app/resources/image/, and
+# Trova.exe's icon into app/resources/windows/, with ImageMagick. Each image is drawn at four times its size and scaled down, so
 # edges come out smooth. Re-run after changing a drawing; commit the PNGs.
 set -euo pipefail
 cd "$(dirname "$0")/../app/resources/image"
