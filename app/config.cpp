@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 constexpr char kConfigFile[] = "/config.ini";
-constexpr char kUserFolder[] = "/Trova";
 constexpr char kLanguageGroup[] = "language";
 constexpr char kLanguageKey[] = "language";
 constexpr char kEnglish[] = "EN";
@@ -24,7 +22,7 @@ QString configPath(const QString &appDir)
 Location locate(const QString &appDir, const QString &userDir)
 {
     const QString besideProgram = configPath(appDir);
-    if (QFileInfo(appDir).isWritable() || userDir.isEmpty()) {
+    if (userDir.isEmpty() || folderWritable(appDir)) {
         return {besideProgram, besideProgram};
     }
     const QString own = configPath(userDir);
@@ -33,12 +31,7 @@ Location locate(const QString &appDir, const QString &userDir)
 
 Location locateForApplication()
 {
-    // A fixed folder name rather than the toolkit's application name, which
-    // follows the name the program was started by (trova, Trova, ...).
-    const QString userConfig =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return locate(QCoreApplication::applicationDirPath(),
-                  userConfig.isEmpty() ? QString() : userConfig + QLatin1String(kUserFolder));
+    return locate(QCoreApplication::applicationDirPath(), userFolder());
 }
 
 QString configuredLanguage(QSettings &settings)

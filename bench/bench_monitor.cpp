@@ -90,7 +90,7 @@ int main(int argc, char *argv[])
     }
     window.findChild<QPushButton *>(QStringLiteral("pushButton_refreshDevList"))->click();
     auto *ports = window.findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"));
-    ports->setCurrentIndex(ports->findText(QStringLiteral("SIM1")));
+    ports->setCurrentIndex(ports->findText(QString::fromStdString(sim.portName())));
     window.findChild<QPushButton *>(QStringLiteral("pushButton_openDevice"))->click();
     // The open reads the device, so the controller falls silent only after.
     faults.silent = silent;

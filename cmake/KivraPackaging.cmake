@@ -57,7 +57,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kivra)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${KIVRA_MAINTAINER})
-set(CPACK_PACKAGE_VENDOR Kivra)
+set(CPACK_PACKAGE_VENDOR ${KIVRA_VENDOR})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program and library for the Kivra optical shutter")
 set(CPACK_PACKAGE_DESCRIPTION
     "Trova operates the Kivra motorised optical shutter through its serial\n\

@@ -3,7 +3,9 @@
 # Needs root (or sudo) only when something has to be installed.
 #
 #   scripts/deps.sh            the build, the tests and the demo (Linux)
-#   scripts/deps.sh windows    the Windows cross build and its tests under wine
+#   scripts/deps.sh windows    the Windows cross build, its tests under wine and
+#                              the installer (Qt for Windows: qt-windows below)
+#   scripts/deps.sh screenshots pictures of Trova.exe under wine
 #   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
 #                              (scripts/qt-windows.sh); adds the archive's
 #                              source entries when apt has none
@@ -31,8 +33,14 @@ windows)
         cmake make g++ libgtest-dev
         g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
         binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-        wine wine64 ser2net zip
+        wine wine64 ser2net zip nsis
+        # The host's Qt: lrelease, and the help folder's PDFs drawn natively.
+        qtbase5-dev qttools5-dev-tools fonts-droid-fallback
     )
+    ;;
+screenshots)
+    # Trova.exe under wine on a virtual display (scripts/screenshots-windows.sh).
+    packages=(xvfb xauth x11-utils xdotool imagemagick xcompmgr)
     ;;
 qt-windows)
     packages=(
@@ -41,7 +49,7 @@ qt-windows)
     )
     ;;
 *)
-    echo "usage: deps.sh [linux|windows|qt-windows]" >&2
+    echo "usage: deps.sh [linux|windows|qt-windows|screenshots]" >&2
     exit 2
     ;;
 esac

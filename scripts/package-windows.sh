@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Packs the Windows DLLs that scripts/test-windows built into
-# build-win/kivra-<version>-windows.zip, and lays the same files out in
-# build-win/sdk-windows/. For each DLL (64-bit full, 64-bit reduced, 32-bit
-# reduced): its .def file, an import library for MSVC (.lib) and one for
-# MinGW (.dll.a). With them: the headers and the C examples.
+# Packs what scripts/test-windows built for Windows:
+# - build-win/sdk-windows/: the SDK. For each DLL (64-bit full, 64-bit
+#   reduced, 32-bit reduced): its .def file, an import library for MSVC
+#   (.lib) and one for MinGW (.dll.a). With them: the headers and the examples.
+# - build-win/program/: the program's folder as it is installed: Trova.exe
+#   (stripped) with the full 64-bit KivraLibrary.dll, trans_en_US.qm and
+#   font.ttf beside it, and help/ with the manuals and the SDK above.
+# - build-win/kivra-<version>-windows.zip: the SDK, and the program folder as
+#   Trova/ for use without installing.
+# - build-win/kivra-<version>-setup.exe: the installer (packaging/windows).
 #   KIVRA_WIN_BUILD=dir    build tree of scripts/test-windows (default build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,10 +18,8 @@ build=${KIVRA_WIN_BUILD:-build-win}
 version=$(sed -n 's/^project(Kivra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
 
-if ! command -v zip >/dev/null; then
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends zip >/dev/null
+if ! command -v zip >/dev/null || ! command -v makensis >/dev/null; then
+    "$root/scripts/deps.sh" windows
 fi
 
 sdk="$build/sdk-windows"
@@ -79,5 +82,29 @@ LabVIEW: Call Library Function Node on KivraLibrary.dll, C calling convention.
 
 Put KivraLibrary.dll beside the calling program or on its PATH.
 TEXT
+# The program's folder. The manuals are the PDFs the native build renders.
+program="$build/program"
+app="$build/win64/app"
+help="$build/native/app/help"
+rm -rf "$program"
+mkdir -p "$program/help/SDK"
+for f in "$app/Trova.exe" "$app/trans_en_US.qm" "$app/font.ttf" \
+    "$help/Kivra软件使用说明书.pdf" "$help/Kivra-User-Manual-en.pdf" \
+    "$help/SDK/KivraLibrary-API-Reference.pdf"; do
+    [ -f "$f" ] || { echo "missing $f: run scripts/test-windows" >&2; exit 1; }
+done
+x86_64-w64-mingw32-strip -o "$program/Trova.exe" "$app/Trova.exe"
+cp "$build/win64/library/KivraLibrary.dll" "$app/trans_en_US.qm" "$app/font.ttf" "$program/"
+cp "$help/Kivra软件使用说明书.pdf" "$help/Kivra-User-Manual-en.pdf" "$program/help/"
+cp -r "$sdk/." "$program/help/SDK/"
+cp "$help/SDK/KivraLibrary-API-Reference.pdf" "$program/help/SDK/"
+
 (cd "$sdk" && zip -qr "$zip_file" .)
+ln -s "$program" "$build/Trova"
+(cd "$build" && zip -qr "$zip_file" Trova)
+rm "$build/Trova"
 echo "$zip_file"
+
+installer="$build/kivra-$version-setup.exe"
+"$root/packaging/windows/make-installer.sh" "$program" "$version" "$installer"
+echo "$installer"

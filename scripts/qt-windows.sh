@@ -6,6 +6,7 @@
 #
 #   scripts/qt-windows.sh              build when missing, print the prefix
 #   scripts/qt-windows.sh --prefix     only print where the prefix is (or would be)
+#   scripts/qt-windows.sh --cached     only tell, by the exit status, whether it is built
 #   KIVRA_QT_CACHE=dir                 cache root (default /var/cache/kivra, else
 #                                      ~/.cache/kivra when that is not writable)
 #   KIVRA_QT_JOBS=n                    parallel compile jobs (default: all cores)
@@ -50,6 +51,10 @@ prefix=$cache/qt5-mingw64-$qt_version-$key
 if [ "${1:-}" = "--prefix" ]; then
     echo "$prefix"
     exit 0
+fi
+if [ "${1:-}" = "--cached" ]; then
+    [ -f "$prefix/.complete" ]
+    exit
 fi
 if [ -f "$prefix/.complete" ]; then
     echo "Qt $qt_version for $triplet: cached"

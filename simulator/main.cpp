@@ -1,5 +1,6 @@
 // kivra-sim: a simulated shutter controller on a pseudo-terminal, published as
 // a named port until the program is interrupted.
+#include "control_posix.h"
 #include "options.h"
 #include "simulator.h"
 
@@ -79,8 +80,10 @@ int main(int argc, char **argv)
     installHandlers();
 
     kivrasim::Simulator sim;
-    // Nobody reads the requests of a running program back.
-    sim.keepRequests(0);
+    // Only a control client reads the requests of a running program back.
+    if (options.controlFile.empty()) {
+        sim.keepRequests(0);
+    }
     sim.setFaults(options.faults);
     const bool verbose = options.verbose;
     sim.setEventHandler([verbose](const kivrasim::Event &event) {
@@ -92,6 +95,13 @@ int main(int argc, char **argv)
             note(kNoteHungUp);
         }
     });
+    // The control file is there before the port, so whoever sees the port can
+    // take control at once.
+    kivrasim::ControlServer control(sim);
+    if (!options.controlFile.empty() && !control.start(options.controlFile, error)) {
+        std::fprintf(stderr, "kivra-sim: %s\n", error.c_str());
+        return 1;
+    }
     if (!sim.start(options.name, options.portDir)) {
         std::fprintf(stderr, "kivra-sim: %s\n", sim.lastError().c_str());
         return 1;
@@ -103,8 +113,9 @@ int main(int argc, char **argv)
     bool watchInput = true;
     bool running = true;
     while (running) {
-        pollfd fds[2] = {{notifyPipe[0], POLLIN, 0}, {watchInput ? 0 : -1, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        pollfd fds[4] = {{notifyPipe[0], POLLIN, 0}, {watchInput ? 0 : -1, POLLIN, 0}};
+        control.pollFds(fds[2], fds[3]);
+        if (::poll(fds, 4, -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -120,12 +131,16 @@ int main(int argc, char **argv)
                 sim.trigger();
             }
         }
+        control.handle(fds[2], fds[3]);
         if (fds[0].revents & POLLIN) {
             char notes[kInputBytes];
             const ssize_t n = ::read(notifyPipe[0], notes, sizeof notes);
             for (ssize_t i = 0; i < n; ++i) {
                 if (notes[i] == kNoteTrigger) {
                     sim.trigger();
+                } else if (notes[i] == kNoteHungUp && !options.controlFile.empty()) {
+                    // A controlled device stays until it is stopped, so its
+                    // client can still read what it received.
                 } else {
                     running = false;
                 }

@@ -8,7 +8,8 @@
 namespace kivrasim {
 
 const char *const kUsage =
-    "usage: kivra-sim [--name NAME] [--port-dir DIR] [--verbose] [fault options]\n"
+    "usage: kivra-sim [--name NAME] [--port-dir DIR] [--verbose] [--control FILE]\n"
+    "                 [fault options]\n"
     "Simulated shutter controller on a pseudo-terminal, published as a port.\n"
     "  --name NAME        port name (default SIM1)\n"
     "  --port-dir DIR     virtual-port directory (default $KIVRA_PORT_DIR,\n"
@@ -25,6 +26,9 @@ const char *const kUsage =
     "  --status238        answer good requests with status 238\n"
     "  --line-rate        pace bytes as 115200 baud 8N2\n"
     "  --drop-after N     hang up the port after N exchanges\n"
+    "Control (for tests on another system, such as Windows programs under wine):\n"
+    "  --control FILE     take commands on a loopback TCP port; FILE gets the\n"
+    "                     port and the key a client must send first (mode 600)\n"
     "External trigger: type a line on standard input or send SIGUSR1.\n";
 
 namespace {
@@ -95,6 +99,8 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
             ok = text(options.name);
         } else if (arg == "--port-dir") {
             ok = text(options.portDir);
+        } else if (arg == "--control") {
+            ok = text(options.controlFile);
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--silent") {
@@ -142,6 +148,9 @@ std::vector<std::string> faultArguments(const Faults &f)
     }
     if (f.replyDelayMs > 0) {
         add("--delay", f.replyDelayMs);
+    }
+    if (f.lateOnceMs > 0) {
+        add("--late-once", f.lateOnceMs);
     }
     if (f.chunkBytes > 0) {
         add("--chunk", f.chunkBytes);

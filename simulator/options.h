@@ -12,7 +12,8 @@ namespace kivrasim {
 struct Options
 {
     std::string name = "SIM1";
-    std::string portDir; // empty: defaultPortDir()
+    std::string portDir;     // empty: defaultPortDir()
+    std::string controlFile; // non-empty: serve the control connection (control_posix.h)
     Faults faults;
     bool verbose = false;
     bool help = false;

@@ -61,6 +61,12 @@ inline void openThroughWindow(const QWidget *window, const QString &port)
 
 } // namespace trovatest
 
+// The platform a suite runs on unless QT_QPA_PLATFORM says otherwise; a
+// suite that needs native windows builds with another.
+#ifndef TROVA_TEST_PLATFORM
+#define TROVA_TEST_PLATFORM "offscreen"
+#endif
+
 // Every test program gets a port directory of its own, set before Qt or the
 // library reads it, so no test sees another's ports or a user's simulator.
 #define TROVA_TEST_MAIN(TestObject)                                                                \
@@ -69,7 +75,7 @@ inline void openThroughWindow(const QWidget *window, const QString &port)
         QTemporaryDir portDir;                                                                     \
         qputenv("KIVRA_PORT_DIR", portDir.path().toLocal8Bit());                                   \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {                                      \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+            qputenv("QT_QPA_PLATFORM", TROVA_TEST_PLATFORM);                                       \
         }                                                                                          \
         QApplication app(argc, argv);                                                              \
         TestObject test;                                                                           \

@@ -55,7 +55,7 @@ void TestDevDebugWidget::init()
 {
     sim = std::make_unique<kivrasim::Simulator>();
     QVERIFY(sim->start("SIM1", portDirectory().toStdString()));
-    handle = openSerial("SIM1");
+    handle = openSerial(sim->portName().c_str());
     QVERIFY(handle > 0);
     panel = std::make_unique<DevDebugWidget>();
     panel->setDevHandle(handle);

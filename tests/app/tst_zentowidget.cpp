@@ -74,7 +74,7 @@ void TestZentoWidget::cleanup()
 
 void TestZentoWidget::open()
 {
-    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    openThroughWindow(window.get(), portName());
 }
 
 void TestZentoWidget::plantStateAndMode(int state, int mode)

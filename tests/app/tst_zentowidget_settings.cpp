@@ -45,7 +45,7 @@ void TestZentoWidgetSettings::init()
 {
     const char *failure = startWindowOnSim();
     QVERIFY2(!failure, failure);
-    openThroughWindow(window.get(), QStringLiteral("SIM1"));
+    openThroughWindow(window.get(), portName());
     QCOMPARE(message(), zh("打开设备成功"));
 }
 

@@ -1,5 +1,6 @@
-// The main window shown beside a simulated controller published as SIM1, as
-// the window suites start each test.
+// The main window shown beside a simulated controller, as the window suites
+// start each test. The controller's port is SIM1 on Linux and a COM port
+// under wine: portName() says which.
 #ifndef KIVRA_TEST_WINDOWONSIM_H
 #define KIVRA_TEST_WINDOWONSIM_H
 
@@ -27,9 +28,17 @@ protected:
         window->show();
         return QTest::qWaitForWindowExposed(window.get()) ? nullptr : "the window was not exposed";
     }
-    // The window goes first: it may still be talking to the port.
+    QString portName() const { return QString::fromStdString(sim->portName()); }
+
+    // The window goes first: it may still be talking to the port. The port
+    // goes away as a removal notice tells the window, so its device is
+    // closed: a COM port opens once at a time, and a later test of the same
+    // process may be handed the same port.
     void stopWindowOnSim()
     {
+        if (window && sim) {
+            window->slot_serialPortRemoved(portName());
+        }
         window.reset();
         sim.reset();
     }

@@ -2,19 +2,14 @@
 // host, reached through a COM port that wine maps to the simulator's port link
 // (HKLM\Software\Wine\Ports, set up by scripts/test-windows before the
 // wineserver starts). simlaunch.sh starts and stops the process, since wine
-// starts host programs without giving back a handle to them.
-//
-// Environment, set by scripts/test-windows:
-//   KIVRA_WINSIM_LAUNCHER  host path of simlaunch.sh
-//   KIVRA_WINSIM_PROGRAM   host path of kivra-sim
-//   KIVRA_WINSIM_DIR       host directory of the port links
-//   KIVRA_WINSIM_PORTS     "FIRST-LAST": COMn is mapped to DIR/WSIMn
+// starts host programs without giving back a handle to them (winhost_win.h).
 //
 // Built with KIVRA_SIMPORT_NET ("socket" or "rfc2217"), each simulator is
 // served by a ser2net on the host instead, and the port's name is its URL.
 #include "simport.h"
 
 #include "options.h"
+#include "winhost_win.h"
 
 #include <windows.h>
 
@@ -24,103 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-constexpr DWORD kStartWaitMs = 6000;
-constexpr DWORD kStopWaitMs = 6000;
-constexpr DWORD kPollMs = 10;
-constexpr const char *kLinkPrefix = "WSIM";
-constexpr const char *kComPrefix = "COM";
-
-std::string environment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
-// Wine's drive Z: is the host's root directory.
-std::string hostToDos(const std::string &path)
-{
-    std::string dos = "Z:" + path;
-    for (char &c : dos) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return dos;
-}
-
-std::string quoted(const std::string &arg)
-{
-    return "\"" + arg + "\"";
-}
-
-bool exists(const std::string &dosPath)
-{
-    return GetFileAttributesA(dosPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool runHost(const std::vector<std::string> &args)
-{
-    std::string commandLine;
-    for (const std::string &arg : args) {
-        commandLine += (commandLine.empty() ? "" : " ") + quoted(arg);
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        std::fprintf(stderr, "SimPort: cannot start %s (error %lu)\n", commandLine.c_str(),
-                     GetLastError());
-        return false;
-    }
-    // For a host program wine returns no handles; close any it did return.
-    if (process.hThread) {
-        CloseHandle(process.hThread);
-    }
-    if (process.hProcess) {
-        CloseHandle(process.hProcess);
-    }
-    return true;
-}
-
-// Polls until one of the files exists (want true) or none does (want false).
-bool waitFor(const std::vector<std::string> &files, bool want, DWORD limitMs)
-{
-    for (DWORD waited = 0;; waited += kPollMs) {
-        bool any = false;
-        for (const std::string &file : files) {
-            any = any || exists(file);
-        }
-        if (any == want) {
-            return true;
-        }
-        if (waited >= limitMs) {
-            return false;
-        }
-        Sleep(kPollMs);
-    }
-}
-
-// Hands out the mapped COM numbers in turn, so a port is used again only
-// after all others (its previous simulator long gone).
-int nextPortNumber()
-{
-    static int next = 0;
-    int first = 0;
-    int last = 0;
-    if (std::sscanf(environment("KIVRA_WINSIM_PORTS").c_str(), "%d-%d", &first, &last) != 2 ||
-        first <= 0 || last < first) {
-        return 0;
-    }
-    if (next < first || next > last) {
-        next = first;
-    }
-    return next++;
-}
-
-} // namespace
+using namespace winhost;
 
 struct SimPort::Impl
 {

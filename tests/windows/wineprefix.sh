@@ -4,6 +4,9 @@
 # publishes (see tests/support/simport_win.cpp), and a wineserver kept running
 # for the whole run; cleanup stops the server and any simulator left over.
 # WINEPREFIX and the other WINE* variables come from the test's environment.
+# Windows get wine's null display driver, so programs that need native
+# windows (the device-change suite on Qt's windows platform) run without an X
+# server; KIVRA_WINE_GRAPHICS=x11 keeps the X driver (screenshots).
 #
 #   wineprefix.sh setup WINE64 DIR FIRST LAST
 #   wineprefix.sh cleanup DIR
@@ -35,8 +38,10 @@ setup)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$wine64" wineboot -i </dev/null >"$logs/wineboot.log" 2>&1 || true
     fi
-    # Wine reads the port key when its services start, so the server is
-    # started again after it is written.
+    "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${KIVRA_WINE_GRAPHICS:-null}" /f \
+        </dev/null >>"$logs/reg.log" 2>&1 || { echo "cannot choose the display driver"; exit 1; }
+    # Wine reads the port key and the driver when its services start, so the
+    # server is started again after they are written.
     for n in $(seq "$first" "$last"); do
         "$wine64" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$dir/WSIM$n" /f \
             </dev/null >>"$logs/reg.log" 2>&1 || { echo "cannot map COM$n"; exit 1; }

@@ -28,7 +28,7 @@ bool SimDevice::open()
         error_ = QString::fromStdString(sim_.lastError());
         return false;
     }
-    handle_ = openSerial(kPortName);
+    handle_ = openSerial(sim_.portName().c_str());
     if (handle_ <= 0) {
         error_ = QStringLiteral("openSerial returned %1").arg(handle_);
         handle_ = 0;

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Start of the program to its first shown window, measured from outside on a
+# virtual X display: the time from starting the process to the moment its
+# window is mapped, for the Linux program and for Trova.exe under wine (the
+# latter includes wine's own start-up). Prints the median and the spread of
+# RUNS starts (default 10) of each. Run by hand after scripts/test-windows
+# and a Linux build; it is not a test.
+#
+#   bench/bench_start.sh [RUNS]     BUILD_DIR=build, KIVRA_WIN_BUILD=build-win
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-10}
+linux_app=${BUILD_DIR:-build}/app/Trova
+program=${KIVRA_WIN_BUILD:-build-win}/program
+[ -x "$linux_app" ] && [ -f "$program/Trova.exe" ] || { echo "build both first" >&2; exit 1; }
+scripts/deps.sh screenshots
+
+work=$(mktemp -d)
+export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
+display=:$((90 + RANDOM % 100))
+xvfb_pid=""
+cleanup() {
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Wine's prefix and its services are made first and kept running, as on a
+# machine where wine (like Windows) is already up.
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+/usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+cp -r "$program" "$work/Trova"
+
+# measure NAME COMMAND...: milliseconds from start to a mapped window, per run.
+measure() {
+    local name=$1
+    shift
+    local times=()
+    for _ in $(seq "$runs"); do
+        local start end pid
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1 &
+        pid=$!
+        # Polled here: xdotool's own --sync looks only every half second.
+        until xdotool search --onlyvisible --class "$name" >/dev/null 2>&1; do
+            sleep 0.005
+        done
+        end=$(date +%s%N)
+        times+=($(((end - start) / 1000000)))
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null || true
+        sleep 1
+    done
+    printf '%s\n' "${times[@]}" | sort -n | awk -v what="$name" '
+        { t[NR] = $1 } END { printf "%s: median %d ms, min %d ms, max %d ms (%d runs)\n",
+            what, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+}
+
+measure trova "$linux_app"
+measure trova.exe /usr/lib/wine/wine64 "$work/Trova/Trova.exe"
