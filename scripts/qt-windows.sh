@@ -94,7 +94,9 @@ echo "   $((configured - started)) s"
 
 echo "== build"
 jobs=${KIVRA_QT_JOBS:-$(nproc)}
-(cd "$work/build" && make -j "$jobs" >"$work/build.log" 2>&1) || { tail -n 60 "$work/build.log"; exit 1; }
+# A parallel make reports its first error far above its last lines.
+(cd "$work/build" && make -j "$jobs" >"$work/build.log" 2>&1) ||
+    { grep -E -B2 -A6 ' error:|\*\*\*' "$work/build.log" | head -n 80; exit 1; }
 # Installed aside first, then published whole, so an interrupted build never
 # leaves a prefix that looks complete.
 (cd "$work/build" && make install INSTALL_ROOT="$work/root" >"$work/install.log" 2>&1) ||
