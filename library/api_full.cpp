@@ -2,7 +2,7 @@
 // this file out.
 #include "KivraLibrary.h"
 
-#include "protocol.h"
+#include "protocol/protocol.h"
 
 using namespace kivra;
 

@@ -3,7 +3,7 @@
 // links to devices that are not ports. A name must never climb out of the
 // directories, and nothing but the live port may resolve into the directory.
 #include "kivra_portdir.h"
-#include "ports_posix.h"
+#include "serial/ports_posix.h"
 
 #include <cstdlib>
 #include <cstring>

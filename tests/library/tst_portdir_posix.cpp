@@ -4,9 +4,9 @@
 // publisher that died. Other users are played through PortTrust, so every case
 // runs the same as root or as an ordinary user.
 #include "kivra_portdir.h"
-#include "ports_posix.h"
 #include "publishedport.h"
 #include "scratch_posix.h"
+#include "serial/ports_posix.h"
 #include "ttydevice_linux.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Where POSIX ports come from: sysfs (checked on a made-up sysfs tree, never
 // the machine's) and the virtual-port directory.
-#include "ports_posix.h"
 #include "scratch_posix.h"
+#include "serial/ports_posix.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "asyncop_win.h"
 #include "handles.h"
-#include "netports.h"
-#include "neturl.h"
+#include "net/netports.h"
+#include "net/neturl.h"
 #include "portlist.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 #include "debuglog.h"
 #include "handles.h"
 #include "latereplies.h"
-#include "roundtrip.h"
+#include "net/roundtrip.h"
 #include "trace.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "netport.h"
 
-#include "serial.h"
+#include "serial/serial.h"
 
 #include <utility>
 

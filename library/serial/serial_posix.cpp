@@ -4,8 +4,8 @@
 
 #include "handles.h"
 #include "lowlatency.h"
-#include "netports.h"
-#include "neturl.h"
+#include "net/netports.h"
+#include "net/neturl.h"
 #include "ports_posix.h"
 
 #include <cerrno>
