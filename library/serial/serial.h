@@ -9,12 +9,6 @@
 
 namespace kivra {
 
-// Line settings applied at every open.
-constexpr int kBaudRate = 115200;
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 2;
-constexpr int kParityNone = 0;
-
 // Opens and configures a port by name (bare name or absolute path). Returns a
 // handle > 0 registered in the handle table, or -1.
 int openPort(const char *name);

@@ -95,19 +95,19 @@ std::wstring pathKey(const std::wstring &path)
     return key;
 }
 
-void applyLine(HANDLE port, int baudRate, int byteSize, int stopBits, int parity)
+void applyLine(HANDLE port)
 {
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
     GetCommState(port, &dcb);
     dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = static_cast<DWORD>(baudRate);
-    dcb.ByteSize = static_cast<BYTE>(byteSize);
+    dcb.BaudRate = static_cast<DWORD>(kBaudRate);
+    dcb.ByteSize = static_cast<BYTE>(kDataBits);
     // The codes are the DCB's own: parity 0 is NOPARITY, stop bits 2 is
     // TWOSTOPBITS.
-    dcb.Parity = static_cast<BYTE>(parity);
-    dcb.StopBits = static_cast<BYTE>(stopBits);
+    dcb.Parity = static_cast<BYTE>(kParityNone);
+    dcb.StopBits = static_cast<BYTE>(kStopBits);
     SetCommState(port, &dcb);
 }
 
@@ -122,7 +122,7 @@ bool isSerialDevice(HANDLE port)
 void applySettings(HANDLE port)
 {
     SetupComm(port, kQueueBytes, kQueueBytes);
-    applyLine(port, kBaudRate, kDataBits, kStopBits, kParityNone);
+    applyLine(port);
     // Reads return at once with what has arrived, possibly nothing.
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, kWriteMsPerByte, kWriteConstantMs};
     SetCommTimeouts(port, &timeouts);
@@ -230,10 +230,6 @@ class ComPort final : public Port
 public:
     explicit ComPort(HANDLE port) : port_(port) {}
     ~ComPort() override { CloseHandle(port_); }
-    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override
-    {
-        applyLine(port_, baudRate, byteSize, stopBits, parity);
-    }
     void discardInput() override { PurgeComm(port_, kPurgeInput); }
 
     int pendingInput() override
