@@ -3,8 +3,8 @@
 #include "KivraLibrary.h"
 #include "KivraVocabulary.h"
 
+#include "ports.h"
 #include "protocol/protocol.h"
-#include "serial/serial.h"
 
 using namespace kivra;
 

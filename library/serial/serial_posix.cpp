@@ -4,9 +4,7 @@
 
 #include "handles.h"
 #include "lowlatency.h"
-#include "net/netports.h"
-#include "net/neturl.h"
-#include "ports_posix.h"
+#include "ports.h"
 
 #include <cerrno>
 #include <chrono>
@@ -205,19 +203,8 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openPort(const char *name)
+int openSerialDevice(const std::string &path, dev_t expected)
 {
-    if (name && isNetworkName(name)) {
-        return openNetPort(name);
-    }
-    dev_t expected = 0;
-    const std::string path = resolvePortPath(name ? name : "", &expected);
-    if (path.empty()) {
-        return -1;
-    }
-    if (isNetworkName(path)) {
-        return openNetPort(path);
-    }
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return -1;
@@ -241,16 +228,6 @@ int openPort(const char *name)
     setLine(fd);
     tcflush(fd, TCIOFLUSH);
     return addPort(std::move(port));
-}
-
-int probePort(const char *name)
-{
-    const int handle = openPort(name);
-    if (handle < 0) {
-        return 1;
-    }
-    closePort(handle);
-    return 0;
 }
 
 void closePort(int handle)

@@ -4,9 +4,8 @@
 
 #include "asyncop_win.h"
 #include "handles.h"
-#include "net/netports.h"
-#include "net/neturl.h"
 #include "portlist.h"
+#include "ports.h"
 
 #include <windows.h>
 
@@ -33,7 +32,6 @@ constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kPauseMs = 1;
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
-constexpr const char *kDevicePrefix = "\\\\.\\";
 constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD kValueNameChars = 256;
 constexpr DWORD kValueDataBytes = 512;
@@ -65,15 +63,10 @@ bool pathOpen(const std::wstring &key)
     return false;
 }
 
-// "COM10" becomes \\.\COM10 (names above COM9 open only this way); a name that
-// already is a device path is taken as given. Converted from the ANSI code
-// page, as the names are byte strings.
-std::wstring devicePath(const char *name)
+// The device path (\\.\COM10) converted from the ANSI code page, as the
+// names are byte strings.
+std::wstring widePath(const std::string &path)
 {
-    std::string path = name;
-    if (path.compare(0, 2, "\\\\") != 0) {
-        path = kDevicePrefix + path;
-    }
     const int chars = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (chars <= 0) {
         return std::wstring();
@@ -317,15 +310,9 @@ int ComPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openPort(const char *name)
+int openSerialDevice(const std::string &devicePath, dev_t)
 {
-    if (!name || !*name) {
-        return -1;
-    }
-    if (name && isNetworkName(name)) {
-        return openNetPort(name);
-    }
-    const std::wstring path = devicePath(name);
+    const std::wstring path = widePath(devicePath);
     if (path.empty()) {
         return -1;
     }
@@ -350,16 +337,6 @@ int openPort(const char *name)
     const int handle = addPort(std::make_unique<ComPort>(port));
     openPaths()[handle] = key;
     return handle;
-}
-
-int probePort(const char *name)
-{
-    const int handle = openPort(name);
-    if (handle == -1) {
-        return 1;
-    }
-    closePort(handle);
-    return 0;
 }
 
 void closePort(int handle)
