@@ -1,4 +1,5 @@
-// ports and raw: the port list and factory debug requests.
+// ports, raw and diagnose: the port list, factory debug requests and why a
+// port would not open.
 #include "command.h"
 #include "pathtime.h"
 #include "portprobe.h"
@@ -101,6 +102,20 @@ int runPorts(const QStringList &args)
     if (line.json()) {
         printJson(json);
     }
+    return kExitOk;
+}
+
+int runDiagnose(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra diagnose [options] PORT"),
+                     QStringLiteral("Say in one line why PORT cannot be opened, as a failed open "
+                                    "does; nothing is sent."));
+    const int parsed = line.parse(args, 1, 1);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    const QString name = line.parser.positionalArguments().at(0);
+    printLine(diagnoseOpenFailure(name.toLocal8Bit().toStdString()));
     return kExitOk;
 }
 

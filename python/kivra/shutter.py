@@ -20,6 +20,7 @@ PortName = Union[str, bytes, os.PathLike]
 _PORT_LIST_BYTES = 4096
 _MAX_DEBUG_BYTES = 56
 _POLL_SECONDS = 0.1  # the program's monitor tick
+_DIAGNOSE_SECONDS = 10
 
 
 E = TypeVar("E", bound=IntEnum)
@@ -36,23 +37,43 @@ def list_ports() -> list[str]:
     return [os.fsdecode(name) for name in buffer.value.split(b",") if name]
 
 
+def _tool() -> Optional[str]:
+    """The kivra tool: $KIVRA_CLI, the one installed with the package, or the one on PATH."""
+    import shutil  # only on the way to an error, so importing the package stays lean
+
+    own = os.environ.get("KIVRA_CLI")
+    if own:
+        return own
+    try:
+        from . import _installed  # written by the build when the package is installed
+        installed = getattr(_installed, "TOOL", None)
+    except ImportError:
+        installed = None
+    if installed and os.access(installed, os.X_OK):
+        return installed
+    return shutil.which("kivra")
+
+
 def _open_failure(port: bytes) -> str:
-    """A short guess at why an open failed; the library only says -1."""
+    """Why an open failed, in the kivra tool's words; the library only says -1.
+
+    The tool knows where a port name leads (the library's own rule) and what
+    the system says of it: absent, in use by which process, no permission.
+    """
+    import subprocess
+
     name = os.fsdecode(port)
-    if "/" in name:
-        path = name
-    else:
-        directory = os.environ.get("KIVRA_PORT_DIR") or (
-            os.path.join(os.environ["XDG_RUNTIME_DIR"], "kivra-ports")
-            if os.environ.get("XDG_RUNTIME_DIR") else f"/tmp/kivra-ports-{os.getuid()}")
-        published = os.path.join(directory, name)
-        path = published if os.path.lexists(published) else "/dev/" + name
-    if not os.path.exists(path):
-        return f"port {name} is absent (no {path})"
-    if not os.access(path, os.R_OK | os.W_OK):
-        return (f"no permission to open {path}; remedy: sudo usermod -aG dialout $USER, "
-                "then log in again")
-    return f"port {name} is in use or not a serial port"
+    tool = _tool()
+    if tool:
+        try:
+            done = subprocess.run([tool, "diagnose", "--", name], capture_output=True,
+                                  timeout=_DIAGNOSE_SECONDS, check=False)
+            cause = os.fsdecode(done.stdout).strip()
+            if done.returncode == 0 and cause:
+                return cause
+        except (OSError, subprocess.TimeoutExpired):
+            pass
+    return f"port {name} could not be opened (the kivra tool, which tells why, is not at hand)"
 
 
 class Parameter(property):
