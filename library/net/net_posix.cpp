@@ -1,18 +1,11 @@
 // TCP sockets on POSIX.
-#include "netsocket.h"
-
-#include "boundedcall.h"
+#include "netconnect.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kivra {
 
@@ -21,13 +14,6 @@ namespace {
 constexpr long long kNanosPerSecond = 1000000000LL;
 // Sockets are kept off descriptors 0 to 2, as ports are.
 constexpr int kFirstDescriptor = STDERR_FILENO + 1;
-
-struct Address
-{
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-    int family = AF_UNSPEC;
-};
 
 // The one place errno is interpreted.
 NetIo lastFailure()
@@ -42,44 +28,6 @@ NetIo lastFailure()
     default:
         return NetIo::Closed;
     }
-}
-
-std::vector<Address> lookUp(const std::string &host, uint16_t port, bool numericOnly)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_NUMERICSERV | (numericOnly ? AI_NUMERICHOST : 0);
-    addrinfo *found = nullptr;
-    std::vector<Address> addresses;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-        return addresses;
-    }
-    for (const addrinfo *a = found; a; a = a->ai_next) {
-        if (a->ai_addrlen > sizeof(sockaddr_storage)) {
-            continue;
-        }
-        Address address;
-        std::memcpy(&address.storage, a->ai_addr, a->ai_addrlen);
-        address.length = a->ai_addrlen;
-        address.family = a->ai_family;
-        addresses.push_back(address);
-    }
-    freeaddrinfo(found);
-    return addresses;
-}
-
-// A literal needs no resolver; a name may wait on one, so it is looked up on
-// a thread of its own and given up at the deadline.
-std::vector<Address> resolve(const std::string &host, uint16_t port, NetClock::time_point deadline)
-{
-    std::vector<Address> addresses = lookUp(host, port, true);
-    if (!addresses.empty()) {
-        return addresses;
-    }
-    callWithin([host, port]() { return lookUp(host, port, false); }, deadline, &addresses);
-    return addresses;
 }
 
 bool waitFor(int fd, short events, NetClock::time_point until, std::chrono::nanoseconds slice)
@@ -108,7 +56,7 @@ int openSocket(int family)
 }
 
 // A non-blocking connect, finished by the deadline.
-bool connectBy(int fd, const Address &address, NetClock::time_point deadline)
+bool connectBy(int fd, const SocketAddress &address, NetClock::time_point deadline)
 {
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&address.storage), address.length) == 0) {
         return true;
@@ -128,25 +76,25 @@ bool connectBy(int fd, const Address &address, NetClock::time_point deadline)
 
 } // namespace
 
-NetSocket netConnect(const std::string &host, uint16_t port, NetClock::time_point deadline)
+bool netStarted()
 {
-    for (const Address &address : resolve(host, port, deadline)) {
-        if (NetClock::now() >= deadline) {
-            break;
-        }
-        const int fd = openSocket(address.family);
-        if (fd < 0) {
-            continue;
-        }
-        if (connectBy(fd, address, deadline)) {
-            // Each request is one small write that must go out at once.
-            const int on = 1;
-            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-            return fd;
-        }
-        ::close(fd);
+    return true;
+}
+
+NetSocket netConnectAddress(const SocketAddress &address, NetClock::time_point deadline)
+{
+    const int fd = openSocket(address.family);
+    if (fd < 0) {
+        return kNoSocket;
     }
-    return kNoSocket;
+    if (!connectBy(fd, address, deadline)) {
+        ::close(fd);
+        return kNoSocket;
+    }
+    // Each request is one small write that must go out at once.
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return fd;
 }
 
 NetIo netSend(NetSocket socket, const uint8_t *bytes, int count, int *sent)

@@ -1,22 +1,9 @@
 // TCP sockets on Windows (Winsock 2).
-#include "netsocket.h"
-
-#include "boundedcall.h"
-
-// The round-trip query is declared for Windows 10 (1703) on; the library
-// still runs on Windows 7, where the call fails and nothing is lost.
-#ifndef NTDDI_VERSION
-#define NTDDI_VERSION 0x0A000003 // NTDDI_WIN10_RS2
-#endif
-// winsock2.h first: the others build on its types.
-#include <winsock2.h>
+#include "netconnect.h"
 
 #include <mstcpip.h>
-#include <ws2tcpip.h>
 
-#include <cstring>
 #include <mutex>
-#include <vector>
 
 namespace kivra {
 
@@ -24,13 +11,6 @@ namespace {
 
 constexpr long kMicrosPerSecond = 1000000L;
 constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
-
-struct Address
-{
-    sockaddr_storage storage{};
-    int length = 0;
-    int family = AF_UNSPEC;
-};
 
 // Winsock is started once per process and left running: the library has no
 // unload hook that would know no socket is left.
@@ -63,44 +43,6 @@ SOCKET native(NetSocket socket)
     return static_cast<SOCKET>(socket);
 }
 
-std::vector<Address> lookUp(const std::string &host, uint16_t port, bool numericOnly)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_NUMERICSERV | (numericOnly ? AI_NUMERICHOST : 0);
-    addrinfo *found = nullptr;
-    std::vector<Address> addresses;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-        return addresses;
-    }
-    for (const addrinfo *a = found; a; a = a->ai_next) {
-        if (a->ai_addrlen > sizeof(sockaddr_storage)) {
-            continue;
-        }
-        Address address;
-        std::memcpy(&address.storage, a->ai_addr, a->ai_addrlen);
-        address.length = static_cast<int>(a->ai_addrlen);
-        address.family = a->ai_family;
-        addresses.push_back(address);
-    }
-    freeaddrinfo(found);
-    return addresses;
-}
-
-// A literal needs no resolver; a name may wait on one, so it is looked up on
-// a thread of its own and given up at the deadline.
-std::vector<Address> resolve(const std::string &host, uint16_t port, NetClock::time_point deadline)
-{
-    std::vector<Address> addresses = lookUp(host, port, true);
-    if (!addresses.empty()) {
-        return addresses;
-    }
-    callWithin([host, port]() { return lookUp(host, port, false); }, deadline, &addresses);
-    return addresses;
-}
-
 // select() on one socket for at most slice, never past until. Winsock
 // reports a failed connect in the exception set.
 bool waitFor(SOCKET s, bool write, NetClock::time_point until, std::chrono::nanoseconds slice)
@@ -124,7 +66,7 @@ bool waitFor(SOCKET s, bool write, NetClock::time_point until, std::chrono::nano
     return n > 0;
 }
 
-bool connectBy(SOCKET s, const Address &address, NetClock::time_point deadline)
+bool connectBy(SOCKET s, const SocketAddress &address, NetClock::time_point deadline)
 {
     if (connect(s, reinterpret_cast<const sockaddr *>(&address.storage), address.length) == 0) {
         return true;
@@ -145,30 +87,27 @@ bool connectBy(SOCKET s, const Address &address, NetClock::time_point deadline)
 
 } // namespace
 
-NetSocket netConnect(const std::string &host, uint16_t port, NetClock::time_point deadline)
+bool netStarted()
 {
-    if (!winsockReady()) {
+    return winsockReady();
+}
+
+NetSocket netConnectAddress(const SocketAddress &address, NetClock::time_point deadline)
+{
+    const SOCKET s = WSASocketW(address.family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                                WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET) {
         return kNoSocket;
     }
-    for (const Address &address : resolve(host, port, deadline)) {
-        if (NetClock::now() >= deadline) {
-            break;
-        }
-        const SOCKET s = WSASocketW(address.family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
-                                    WSA_FLAG_NO_HANDLE_INHERIT);
-        if (s == INVALID_SOCKET) {
-            continue;
-        }
-        u_long nonBlocking = 1;
-        if (ioctlsocket(s, FIONBIO, &nonBlocking) == 0 && connectBy(s, address, deadline)) {
-            // Each request is one small write that must go out at once.
-            const BOOL on = TRUE;
-            setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on);
-            return static_cast<NetSocket>(s);
-        }
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0 || !connectBy(s, address, deadline)) {
         closesocket(s);
+        return kNoSocket;
     }
-    return kNoSocket;
+    // Each request is one small write that must go out at once.
+    const BOOL on = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on);
+    return static_cast<NetSocket>(s);
 }
 
 NetIo netSend(NetSocket socket, const uint8_t *bytes, int count, int *sent)
