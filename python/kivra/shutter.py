@@ -9,8 +9,8 @@ from enum import IntEnum
 from typing import Callable, Optional, Type, TypeVar, Union
 
 from . import _library
-from ._vocabulary import (KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode, Level, Mode, State,
-                          Valve)
+from ._vocabulary import (KIVRA_DEBUG_DATA_MAX, KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode,
+                          Level, Mode, State, Valve)
 from .errors import KivraError, PortError, check, error_for
 
 _lib = _library.lib
@@ -18,7 +18,6 @@ _lib = _library.lib
 PortName = Union[str, bytes, os.PathLike]
 
 _PORT_LIST_BYTES = 4096
-_MAX_DEBUG_BYTES = 56
 _POLL_SECONDS = 0.1  # the program's monitor tick
 _DIAGNOSE_SECONDS = 10
 
@@ -221,9 +220,11 @@ class Shutter:
         return time.monotonic() - start
 
     def send_debug(self, code: int, data: bytes = b"") -> None:
-        """Factory use: a raw request with command code and up to 56 data bytes."""
-        if not 0 <= code <= 0xFFFF or len(data) > _MAX_DEBUG_BYTES:
-            raise ValueError("code must be 0 to 65535 and data at most 56 bytes")
+        """Factory use: a raw request with command code and up to 56 data bytes
+        (KIVRA_DEBUG_DATA_MAX)."""
+        if not 0 <= code <= 0xFFFF or len(data) > KIVRA_DEBUG_DATA_MAX:
+            raise ValueError("code must be 0 to 65535 and data at most "
+                             f"{KIVRA_DEBUG_DATA_MAX} bytes")
         check(_lib.sendDebugData(self.handle, code, len(data), data or None), "sendDebugData")
 
 
