@@ -1,5 +1,5 @@
-// TCP sockets on Windows (Winsock 2).
-#include "netconnect.h"
+// TCP sockets on Windows (Winsock 2): the system calls behind netsocket.cpp.
+#include "netsystem.h"
 
 #include <mstcpip.h>
 
@@ -12,9 +12,16 @@ namespace {
 constexpr long kMicrosPerSecond = 1000000L;
 constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
 
+SOCKET native(NetSocket socket)
+{
+    return static_cast<SOCKET>(socket);
+}
+
+} // namespace
+
 // Winsock is started once per process and left running: the library has no
 // unload hook that would know no socket is left.
-bool winsockReady()
+bool netStarted()
 {
     static std::once_flag once;
     static bool ready = false;
@@ -25,8 +32,58 @@ bool winsockReady()
     return ready;
 }
 
+NetSocket netOpenSocket(int family)
+{
+    const SOCKET s =
+        WSASocketW(family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET) {
+        return kNoSocket;
+    }
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return kNoSocket;
+    }
+    return static_cast<NetSocket>(s);
+}
+
+NetConnect netStartConnect(NetSocket socket, const SocketAddress &address)
+{
+    if (connect(native(socket), reinterpret_cast<const sockaddr *>(&address.storage),
+                address.length) == 0) {
+        return NetConnect::Done;
+    }
+    return WSAGetLastError() == WSAEWOULDBLOCK ? NetConnect::Pending : NetConnect::Failed;
+}
+
+bool netConnected(NetSocket socket)
+{
+    int error = 0;
+    int length = sizeof error;
+    return getsockopt(native(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&error),
+                      &length) == 0 &&
+           error == 0;
+}
+
+void netSendAtOnce(NetSocket socket)
+{
+    const BOOL on = TRUE;
+    setsockopt(native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on),
+               sizeof on);
+}
+
+int netSendSome(NetSocket socket, const uint8_t *bytes, int count)
+{
+    return send(native(socket), reinterpret_cast<const char *>(bytes), count, 0);
+}
+
+int netReceiveSome(NetSocket socket, uint8_t *target, int size)
+{
+    return recv(native(socket), reinterpret_cast<char *>(target), size, 0);
+}
+
 // The one place WSAGetLastError is interpreted.
-NetIo lastFailure()
+NetIo netLastFailure()
 {
     switch (WSAGetLastError()) {
     case WSAEWOULDBLOCK:
@@ -38,23 +95,15 @@ NetIo lastFailure()
     }
 }
 
-SOCKET native(NetSocket socket)
+// select() on one socket. Winsock reports a failed connect in the exception
+// set.
+bool netWaitFor(NetSocket socket, bool write, std::chrono::nanoseconds wait)
 {
-    return static_cast<SOCKET>(socket);
-}
-
-// select() on one socket for at most slice, never past until. Winsock
-// reports a failed connect in the exception set.
-bool waitFor(SOCKET s, bool write, NetClock::time_point until, std::chrono::nanoseconds slice)
-{
-    const auto left = std::min<NetClock::duration>(until - NetClock::now(), slice);
-    if (left <= NetClock::duration::zero()) {
-        return false;
-    }
-    const long long micros = std::chrono::ceil<std::chrono::microseconds>(left).count();
+    const long long micros = std::chrono::ceil<std::chrono::microseconds>(wait).count();
     timeval timeout{};
     timeout.tv_sec = static_cast<long>(micros / kMicrosPerSecond);
     timeout.tv_usec = static_cast<long>(micros % kMicrosPerSecond);
+    const SOCKET s = native(socket);
     fd_set ready;
     fd_set failed;
     FD_ZERO(&ready);
@@ -64,85 +113,6 @@ bool waitFor(SOCKET s, bool write, NetClock::time_point until, std::chrono::nano
     const int n = write ? select(0, nullptr, &ready, &failed, &timeout)
                         : select(0, &ready, nullptr, &failed, &timeout);
     return n > 0;
-}
-
-bool connectBy(SOCKET s, const SocketAddress &address, NetClock::time_point deadline)
-{
-    if (connect(s, reinterpret_cast<const sockaddr *>(&address.storage), address.length) == 0) {
-        return true;
-    }
-    if (WSAGetLastError() != WSAEWOULDBLOCK) {
-        return false;
-    }
-    while (!waitFor(s, true, deadline, deadline - NetClock::now())) {
-        if (NetClock::now() >= deadline) {
-            return false;
-        }
-    }
-    int error = 0;
-    int length = sizeof error;
-    return getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&error), &length) == 0 &&
-           error == 0;
-}
-
-} // namespace
-
-bool netStarted()
-{
-    return winsockReady();
-}
-
-NetSocket netConnectAddress(const SocketAddress &address, NetClock::time_point deadline)
-{
-    const SOCKET s = WSASocketW(address.family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
-                                WSA_FLAG_NO_HANDLE_INHERIT);
-    if (s == INVALID_SOCKET) {
-        return kNoSocket;
-    }
-    u_long nonBlocking = 1;
-    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0 || !connectBy(s, address, deadline)) {
-        closesocket(s);
-        return kNoSocket;
-    }
-    // Each request is one small write that must go out at once.
-    const BOOL on = TRUE;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on);
-    return static_cast<NetSocket>(s);
-}
-
-NetIo netSend(NetSocket socket, const uint8_t *bytes, int count, int *sent)
-{
-    *sent = 0;
-    const int n = send(native(socket), reinterpret_cast<const char *>(bytes), count, 0);
-    if (n != SOCKET_ERROR) {
-        *sent = n;
-        return NetIo::Done;
-    }
-    return lastFailure();
-}
-
-NetIo netReceive(NetSocket socket, uint8_t *target, int size, int *received)
-{
-    *received = 0;
-    const int n = recv(native(socket), reinterpret_cast<char *>(target), size, 0);
-    if (n > 0) {
-        *received = n;
-        return NetIo::Done;
-    }
-    if (n == 0) {
-        return NetIo::Closed;
-    }
-    return lastFailure();
-}
-
-bool netWaitReadable(NetSocket socket, NetClock::time_point until, std::chrono::nanoseconds slice)
-{
-    return waitFor(native(socket), false, until, slice);
-}
-
-bool netWaitWritable(NetSocket socket, NetClock::time_point until)
-{
-    return waitFor(native(socket), true, until, until - NetClock::now());
 }
 
 std::chrono::microseconds netRoundTrip(NetSocket socket)

@@ -1,5 +1,6 @@
 // The system's socket declarations on POSIX, for the code both socket files
-// share (netconnect.cpp). CMake puts this folder or win/ on the include path.
+// share (netsocket.cpp, netsystem.h). CMake puts this folder or win/ on the
+// include path.
 #ifndef KIVRA_NETSYS_H
 #define KIVRA_NETSYS_H
 

@@ -1,6 +1,6 @@
 // The system's socket declarations on Windows (Winsock 2), for the code both
-// socket files share (netconnect.cpp). CMake puts this folder or posix/ on
-// the include path.
+// socket files share (netsocket.cpp, netsystem.h). CMake puts this folder or
+// posix/ on the include path.
 #ifndef KIVRA_NETSYS_H
 #define KIVRA_NETSYS_H
 
