@@ -67,6 +67,8 @@ int runShutter(const QStringList &args);
 int runRun(const QStringList &args);
 int runWatch(const QStringList &args);
 int runRaw(const QStringList &args);
+// Not in the help: for our own programs (the Python package).
+int runDiagnose(const QStringList &args);
 
 } // namespace kivracli
 

@@ -1,4 +1,5 @@
-// ports and raw: the port list and factory debug requests.
+// ports, raw and diagnose: the port list, factory debug requests and why a
+// port would not open.
 #include "command.h"
 #include "pathtime.h"
 #include "portprobe.h"
@@ -17,7 +18,6 @@ namespace kivracli {
 namespace {
 
 constexpr int kPortListBytes = 4096;
-constexpr int kMaxDebugBytes = 56;
 constexpr int kMaxCode = 0xFFFF;
 
 // "01 02 0a", "01020A" or "01:02:0a" into bytes; false for anything else.
@@ -104,12 +104,27 @@ int runPorts(const QStringList &args)
     return kExitOk;
 }
 
+int runDiagnose(const QStringList &args)
+{
+    CommandLine line(QStringLiteral("kivra diagnose [options] PORT"),
+                     QStringLiteral("Say in one line why PORT cannot be opened, as a failed open "
+                                    "does; nothing is sent."));
+    const int parsed = line.parse(args, 1, 1);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    const QString name = line.parser.positionalArguments().at(0);
+    printLine(diagnoseOpenFailure(name.toLocal8Bit().toStdString()));
+    return kExitOk;
+}
+
 int runRaw(const QStringList &args)
 {
     CommandLine line(QStringLiteral("kivra raw [options] PORT CODE [HEX]"),
                      QStringLiteral("Factory use: send a request with command CODE (0 to 65535, "
-                                    "decimal or 0x...) and up to 56 data bytes given as hex "
-                                    "digits; prints the reply status. --trace shows the reply."));
+                                    "decimal or 0x...) and up to %1 data bytes given as hex "
+                                    "digits; prints the reply status. --trace shows the reply.")
+                         .arg(KIVRA_DEBUG_DATA_MAX));
     const int parsed = line.parse(args, 2, 3);
     if (parsed >= 0) {
         return parsed;
@@ -125,9 +140,9 @@ int runRaw(const QStringList &args)
         return usageFailure("data '" + rest.at(2).toStdString() +
                             "' is not hex bytes (like 01020a or \"01 02 0a\")");
     }
-    if (static_cast<int>(data.size()) > kMaxDebugBytes) {
+    if (static_cast<int>(data.size()) > KIVRA_DEBUG_DATA_MAX) {
         return usageFailure("data of " + std::to_string(data.size()) +
-                            " bytes is too long: at most 56");
+                            " bytes is too long: at most " + std::to_string(KIVRA_DEBUG_DATA_MAX));
     }
     Device device;
     if (device.open(rest.at(0)) != kExitOk) {

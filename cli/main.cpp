@@ -32,6 +32,12 @@ const SubCommand kCommands[] = {
     {"raw", "send a factory debug request", kivracli::runRaw},
 };
 
+// Commands for our own programs, left out of the help: the Python package
+// asks why a port would not open, so that it says what the tool says.
+const SubCommand kHiddenCommands[] = {
+    {"diagnose", "say why a port cannot be opened", kivracli::runDiagnose},
+};
+
 void printUsage(FILE *out)
 {
     std::fprintf(out, "Usage: kivra COMMAND [options] ARGUMENTS...\n"
@@ -102,6 +108,11 @@ int main(int argc, char **argv)
         return kivracli::kExitOk;
     }
     for (const SubCommand &command : kCommands) {
+        if (first == QLatin1String(command.name)) {
+            return command.run(args);
+        }
+    }
+    for (const SubCommand &command : kHiddenCommands) {
         if (first == QLatin1String(command.name)) {
             return command.run(args);
         }

@@ -1,8 +1,7 @@
 #include "pathtime.h"
 
-#include "portprobe.h"
-
 #include <KivraLibrary.h>
+#include <kivra_portname.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,15 +21,7 @@ constexpr double kLineTimeMs = (12 + 14) * 11 * 1000.0 / 115200;
 
 bool isNetworkPort(const std::string &name)
 {
-    if (name.find("://") != std::string::npos) {
-        return true;
-    }
-    for (const auto &fact : portDetails(name)) {
-        if (fact.first == "url") {
-            return true;
-        }
-    }
-    return false;
+    return kivra::resolvePortName(name).kind == kivra::PortKind::Network;
 }
 
 double measureRoundTripMs(int handle)

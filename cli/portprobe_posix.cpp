@@ -1,6 +1,6 @@
 #include "portprobe.h"
 
-#include <kivra_portdir.h>
+#include <kivra_portname.h>
 
 #include <cerrno>
 #include <cstring>
@@ -18,33 +18,14 @@ namespace kivracli {
 
 namespace {
 
-const std::string kDevDir = "/dev/";
 const std::string kSysTty = "/sys/class/tty/";
 constexpr int kUsbUpLevels = 6; // from the tty's device up to its USB device
 
-// The path the library opens for this name: a published virtual port first,
-// else the device node.
-std::string portPath(const std::string &name)
+// Where the name leads as the library resolves it: its entry in the port
+// directory when it is published there, else the device path it opens.
+std::string portPath(const kivra::PortTarget &target)
 {
-    if (!name.empty() && name.front() == '/') {
-        return name;
-    }
-    const std::string published = kivra::virtualPortDirectory() + "/" + name;
-    struct stat info;
-    if (lstat(published.c_str(), &info) == 0) {
-        return published;
-    }
-    return kDevDir + name;
-}
-
-// The URL of the network entry published under name, or "".
-std::string networkUrl(const std::string &name)
-{
-    if (name.empty() || name.find('/') != std::string::npos) {
-        return std::string();
-    }
-    const kivra::PortEntry entry = kivra::classifyPortEntry(kivra::virtualPortDirectory(), name);
-    return entry.kind == kivra::PortEntryKind::Network ? entry.target : std::string();
+    return target.published.empty() ? target.path : target.published;
 }
 
 std::string readLink(const std::string &path)
@@ -154,15 +135,17 @@ std::string groupOf(const struct stat &info)
 
 std::string diagnoseOpenFailure(const std::string &name)
 {
-    if (name.empty() || (name.front() != '/' && name.find('/') != std::string::npos)) {
+    // Neither a device nor a name of the port directory: empty, a relative
+    // path, or a URL given as it is.
+    const kivra::PortTarget target = kivra::resolvePortName(name);
+    if (target.published.empty() && target.kind != kivra::PortKind::Device) {
         return "'" + name + "' is not a port name";
     }
-    const std::string url = networkUrl(name);
-    if (!url.empty()) {
-        return "port " + name + " (" + url +
+    if (target.kind == kivra::PortKind::Network) {
+        return "port " + name + " (" + target.path +
                ") cannot be reached: the connection was refused or the server did not answer";
     }
-    const std::string path = portPath(name);
+    const std::string path = portPath(target);
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         return "port " + name + " is absent (no " + path + ")";
@@ -200,12 +183,12 @@ std::string diagnoseOpenFailure(const std::string &name)
 std::vector<std::pair<std::string, std::string>> portDetails(const std::string &name)
 {
     std::vector<std::pair<std::string, std::string>> details;
-    const std::string path = portPath(name);
+    const kivra::PortTarget resolved = kivra::resolvePortName(name);
+    const std::string path = portPath(resolved);
     details.emplace_back("path", path);
     // A network entry leads to its URL; there is no device behind it here.
-    const std::string url = networkUrl(name);
-    if (!url.empty()) {
-        details.emplace_back("url", url);
+    if (resolved.kind == kivra::PortKind::Network) {
+        details.emplace_back("url", resolved.path);
         return details;
     }
     std::string device = path;

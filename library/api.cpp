@@ -3,27 +3,12 @@
 #include "KivraLibrary.h"
 #include "KivraVocabulary.h"
 
-#include "protocol.h"
-#include "serial.h"
+#include "ports.h"
+#include "protocol/protocol.h"
 
 using namespace kivra;
 
 namespace {
-
-// Each kind of exchange waits for the reply bytes and spends the attempts
-// that the public vocabulary (KivraVocabulary.h) gives it.
-constexpr bool runsAs(const ExchangeKind &kind, int wanted, int attempts)
-{
-    return kind.wanted == wanted && kind.attempts == attempts;
-}
-static_assert(runsAs(kParameterSet, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "set");
-static_assert(runsAs(kParameterGet, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "get");
-static_assert(runsAs(kFrequencyRead, KIVRA_VALUE_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "hz");
-static_assert(runsAs(kTextRead, KIVRA_TEXT_REPLY_BYTES, KIVRA_STANDARD_ATTEMPTS), "text read");
-static_assert(runsAs(kTextWrite, KIVRA_TEXT_REPLY_BYTES, KIVRA_SHORT_ATTEMPTS), "text write");
-static_assert(runsAs(kDriveTuning, KIVRA_VALUE_REPLY_BYTES, KIVRA_SHORT_ATTEMPTS), "tuning");
-static_assert(runsAs(kDebugExchange, KIVRA_DEBUG_REPLY_BYTES, KIVRA_DEBUG_ATTEMPTS), "debug");
-static_assert(kTextBytes == KIVRA_TEXT_FIELD_SIZE, "text field");
 
 // Numbers that open the debug line of each text write.
 constexpr int kDevNameLogTag = 44;
@@ -215,12 +200,12 @@ int writeDevSerial(int handle, const char *text, int length)
 
 int setPwmDuty(int handle, int value)
 {
-    return sendValue(handle, kCmdSetPwmDuty, value, kDriveTuning);
+    return sendValue(handle, kCmdSetPwmDuty, value, KIVRA_EXCHANGE_TUNING);
 }
 
 int setPwmHz(int handle, int value)
 {
-    return sendValue(handle, kCmdSetPwmHz, value, kDriveTuning);
+    return sendValue(handle, kCmdSetPwmHz, value, KIVRA_EXCHANGE_TUNING);
 }
 
 int sendDebugData(int handle, int code, int length, const void *data)

@@ -2,7 +2,7 @@
 // this file out.
 #include "KivraLibrary.h"
 
-#include "protocol.h"
+#include "protocol/protocol.h"
 
 using namespace kivra;
 
@@ -10,12 +10,12 @@ extern "C" {
 
 int setEndPointPwm(int handle, int value)
 {
-    return sendValue(handle, kCmdSetEndPointPwm, value, kDriveTuning);
+    return sendValue(handle, kCmdSetEndPointPwm, value, KIVRA_EXCHANGE_TUNING);
 }
 
 int setEndPointTime(int handle, int value)
 {
-    return sendValue(handle, kCmdSetEndPointTime, value, kDriveTuning);
+    return sendValue(handle, kCmdSetEndPointTime, value, KIVRA_EXCHANGE_TUNING);
 }
 
 int setIO1TriggerMode(int handle, int value)

@@ -9,8 +9,8 @@
 #ifndef KIVRA_HANDLES_H
 #define KIVRA_HANDLES_H
 
-#include "latereplies.h"
 #include "port.h"
+#include "protocol/latereplies.h"
 
 #include <memory>
 

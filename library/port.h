@@ -14,6 +14,13 @@ using Clock = std::chrono::steady_clock;
 
 class RoundTrip;
 
+// The controller's line, which every kind of port sets up when it opens:
+// 115200 baud, 8 data bits, no parity, 2 stop bits.
+constexpr int kBaudRate = 115200;
+constexpr int kDataBits = 8;
+constexpr int kStopBits = 2;
+constexpr int kParityNone = 0;
+
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;
 
@@ -25,9 +32,6 @@ public:
     Port &operator=(const Port &) = delete;
     // Closes the port, dropping output not yet sent.
     virtual ~Port() = default;
-
-    // Applies line settings; a port without a line ignores them.
-    virtual void configureLine(int baudRate, int byteSize, int stopBits, int parity) = 0;
 
     // Drops input that has arrived and has not been read.
     virtual void discardInput() = 0;

@@ -141,6 +141,7 @@ int main(int argc, char **argv)
                       "\"\"\"\n\nfrom __future__ import annotations\n\n"
                       "from enum import IntEnum\nfrom typing import NamedTuple\n");
     std::fprintf(out, "\nKIVRA_TEXT_FIELD_SIZE = %d\n", KIVRA_TEXT_FIELD_SIZE);
+    std::fprintf(out, "KIVRA_DEBUG_DATA_MAX = %d\n", KIVRA_DEBUG_DATA_MAX);
     writeCommands(out);
     writeParameters(out);
     writeResults(out);

@@ -20,10 +20,6 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Where the library looks for published ports.
-portdir=${KIVRA_PORT_DIR:-${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/kivra-ports}}
-[ -n "$portdir" ] || portdir="/tmp/kivra-ports-$(id -u)"
-
 # Waits up to 5 s for a command to succeed.
 await() {
     for _ in $(seq 50); do
@@ -39,14 +35,20 @@ for kind in raw rfc2217; do
     build/simulator/kivra-sim --name "SIM-$kind" --line-rate "$@" >"$work/sim-$kind.log" 2>&1 &
     pids+=($!)
 done
+# Each simulator says where it published itself, in the port directory the
+# library reads: "kivra-sim: port NAME at PTY (link: LINK)".
+announce='^kivra-sim: port [^ ]* at \([^ ]*\) (link: \(.*\))$'
+announced() { grep -q "$announce" "$work/sim-$1.log"; }
 for kind in raw rfc2217; do
-    await test -L "$portdir/SIM-$kind" || { cat "$work/sim-$kind.log" >&2; exit 1; }
+    await announced $kind || { cat "$work/sim-$kind.log" >&2; exit 1; }
 done
 raw_port=4011 rfc_port=4012
 accepter_raw="tcp(nodelay),127.0.0.1,$raw_port"
 accepter_rfc="telnet(rfc2217),tcp(nodelay),127.0.0.1,$rfc_port"
 for kind in raw rfc2217; do
-    device=$(readlink "$portdir/SIM-$kind")
+    device=$(sed -n "s/$announce/\1/p" "$work/sim-$kind.log")
+    link=$(sed -n "s/$announce/\2/p" "$work/sim-$kind.log")
+    portdir=$(dirname "$link")
     accepter=$accepter_raw
     [ $kind = rfc2217 ] && accepter=$accepter_rfc
     cat >>"$yaml" <<YAML

@@ -4,15 +4,12 @@
 #include "serialportchangefilter.h"
 
 #include "kivra_portdir.h"
+#include "kivra_portname.h"
 #include "udevportwatcher.h"
 #include "virtualportwatcher.h"
 
 #include <QFileInfo>
 #include <QString>
-
-namespace {
-constexpr char kDevDir[] = "/dev/";
-} // namespace
 
 bool SerialPortChangeFilter::nativeEventFilter(const QByteArray &, void *, long *)
 {
@@ -41,7 +38,11 @@ void SerialPortChangeFilter::checkPort(const QString &name)
     // watcher reports itself; any other is gone with its device node.
     if (virtualPorts->isListed(name)) {
         virtualPorts->rescan();
-    } else if (!QFileInfo::exists(QLatin1String(kDevDir) + name)) {
+        return;
+    }
+    const kivra::PortTarget target = kivra::resolvePortName(name.toLocal8Bit().toStdString());
+    if (target.kind != kivra::PortKind::Device ||
+        !QFileInfo::exists(QString::fromLocal8Bit(target.path.c_str()))) {
         reportRemoved(name);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "KivraProperties.h"
 
+#include <KivraVocabulary.h>
+
 namespace kivramm {
 
 namespace {
@@ -26,7 +28,7 @@ int errorCodeFor(int result)
 
 std::string describeResult(const std::string &what, int result)
 {
-    return what + ": " + resultText(result) + " (" + resultName(result) + ", code " +
+    return what + ": " + kivraResultText(result) + " (" + kivraResultName(result) + ", code " +
            std::to_string(result) + ")";
 }
 
@@ -49,7 +51,7 @@ std::string defaultErrorText(int mmCode)
         break;
     }
     const int result = kErrResultBase - mmCode;
-    return std::string(resultText(result)) + " (" + resultName(result) + ", code " +
+    return std::string(kivraResultText(result)) + " (" + kivraResultName(result) + ", code " +
            std::to_string(result) + ")";
 }
 

@@ -1,11 +1,12 @@
-// The device's vocabulary as the Micro-Manager adapter shows it: one row per
-// controller parameter (property name, range, unit, value words, library
-// functions) and the name and meaning of each library result code. Taken from
-// the public header's documented values; this file and KivraProperties.cpp
-// are the one place to switch when the library's own vocabulary table exists.
-// Pure data; no device access.
+// The device's vocabulary as the Micro-Manager adapter shows it: the property
+// name of each controller parameter here and the library functions that read
+// and write it. Meanings, units, ranges and value words of the parameters, and
+// the name and meaning of each library result code, are the library's own
+// (KivraVocabulary.h). Pure data; no device access.
 #ifndef KIVRA_MM_PROPERTIES_H
 #define KIVRA_MM_PROPERTIES_H
+
+#include <KivraVocabulary.h>
 
 #include <string>
 #include <vector>
@@ -18,11 +19,11 @@ using Setter = int (*)(int handle, int value);
 struct Parameter
 {
     const char *property; // Micro-Manager property name, e.g. "OpenTime-ms"
-    const char *meaning;  // a few words for messages
-    const char *unit;     // "ms", "min", "%", or "" for none
+    const char *meaning;  // a few words for messages (the vocabulary's description)
+    const char *unit;     // "ms", "min", or "" for none
     int min;
     int max;
-    std::vector<const char *> words; // value words for 1, 2, ...; empty for numbers
+    const KivraWord *words; // value words; nullptr for numbers
     Getter get;
     Setter set;
 };
@@ -54,12 +55,7 @@ std::string describeRange(const Parameter &param);
 int stateValue(bool open);
 bool isOpenState(int value);
 
-// The library's name for a result code ("KIVRA_ERR_NO_REPLY") and its meaning
-// in words; an unknown negative code gets "KIVRA_ERR_UNKNOWN".
-const char *resultName(int code);
-const char *resultText(int code);
-
-// Every failure code the library documents, in the header's order.
+// Every failure code the library documents, in the vocabulary's order.
 const std::vector<int> &failureCodes();
 
 } // namespace kivramm

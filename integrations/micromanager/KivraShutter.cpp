@@ -185,7 +185,7 @@ int KivraShutter::createParameterProperty(const Parameter &param)
     if (HasProperty(param.property)) {
         return DEVICE_OK;
     }
-    const bool numeric = param.words.empty();
+    const bool numeric = !param.words;
     auto *action = new MM::ActionLambda([this, &param](MM::PropertyBase *prop, MM::ActionType act) {
         return onParameter(param, prop, act);
     });
@@ -197,8 +197,8 @@ int KivraShutter::createParameterProperty(const Parameter &param)
     if (numeric) {
         return SetPropertyLimits(param.property, param.min, param.max);
     }
-    for (const char *word : param.words) {
-        AddAllowedValue(param.property, word);
+    for (const KivraWord *w = param.words; w->word; ++w) {
+        AddAllowedValue(param.property, w->word);
     }
     return DEVICE_OK;
 }

@@ -122,6 +122,9 @@
 /* Size of the controller's text fields (name, firmware, serial number). */
 #define KIVRA_TEXT_FIELD_SIZE 32
 
+/* Most data bytes sendDebugData() takes: what a request frame holds. */
+#define KIVRA_DEBUG_DATA_MAX 56
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -211,10 +214,10 @@ KIVRA_API int writeDevSerial(int handle, const char *text, int length);
 KIVRA_API int setPwmDuty(int handle, int value);
 KIVRA_API int setPwmHz(int handle, int value);
 
-/* Raw request with the caller's command code and 0..56 data bytes; any other
- * length returns -1 and sends nothing. An odd length travels padded with one
- * zero byte before the check word (the length field keeps the odd count), as
- * does an odd-length reply. */
+/* Raw request with the caller's command code and 0..KIVRA_DEBUG_DATA_MAX (56)
+ * data bytes; any other length returns -1 and sends nothing. An odd length
+ * travels padded with one zero byte before the check word (the length field
+ * keeps the odd count), as does an odd-length reply. */
 KIVRA_API int sendDebugData(int handle, int code, int length, const void *data);
 
 #ifndef KIVRA_REDUCED

@@ -9,8 +9,8 @@ from enum import IntEnum
 from typing import Callable, Optional, Type, TypeVar, Union
 
 from . import _library
-from ._vocabulary import (KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode, Level, Mode, State,
-                          Valve)
+from ._vocabulary import (KIVRA_DEBUG_DATA_MAX, KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode,
+                          Level, Mode, State, Valve)
 from .errors import KivraError, PortError, check, error_for
 
 _lib = _library.lib
@@ -18,8 +18,8 @@ _lib = _library.lib
 PortName = Union[str, bytes, os.PathLike]
 
 _PORT_LIST_BYTES = 4096
-_MAX_DEBUG_BYTES = 56
 _POLL_SECONDS = 0.1  # the program's monitor tick
+_DIAGNOSE_SECONDS = 10
 
 
 E = TypeVar("E", bound=IntEnum)
@@ -36,23 +36,43 @@ def list_ports() -> list[str]:
     return [os.fsdecode(name) for name in buffer.value.split(b",") if name]
 
 
+def _tool() -> Optional[str]:
+    """The kivra tool: $KIVRA_CLI, the one installed with the package, or the one on PATH."""
+    import shutil  # only on the way to an error, so importing the package stays lean
+
+    own = os.environ.get("KIVRA_CLI")
+    if own:
+        return own
+    try:
+        from . import _installed  # written by the build when the package is installed
+        installed = getattr(_installed, "TOOL", None)
+    except ImportError:
+        installed = None
+    if installed and os.access(installed, os.X_OK):
+        return installed
+    return shutil.which("kivra")
+
+
 def _open_failure(port: bytes) -> str:
-    """A short guess at why an open failed; the library only says -1."""
+    """Why an open failed, in the kivra tool's words; the library only says -1.
+
+    The tool knows where a port name leads (the library's own rule) and what
+    the system says of it: absent, in use by which process, no permission.
+    """
+    import subprocess
+
     name = os.fsdecode(port)
-    if "/" in name:
-        path = name
-    else:
-        directory = os.environ.get("KIVRA_PORT_DIR") or (
-            os.path.join(os.environ["XDG_RUNTIME_DIR"], "kivra-ports")
-            if os.environ.get("XDG_RUNTIME_DIR") else f"/tmp/kivra-ports-{os.getuid()}")
-        published = os.path.join(directory, name)
-        path = published if os.path.lexists(published) else "/dev/" + name
-    if not os.path.exists(path):
-        return f"port {name} is absent (no {path})"
-    if not os.access(path, os.R_OK | os.W_OK):
-        return (f"no permission to open {path}; remedy: sudo usermod -aG dialout $USER, "
-                "then log in again")
-    return f"port {name} is in use or not a serial port"
+    tool = _tool()
+    if tool:
+        try:
+            done = subprocess.run([tool, "diagnose", "--", name], capture_output=True,
+                                  timeout=_DIAGNOSE_SECONDS, check=False)
+            cause = os.fsdecode(done.stdout).strip()
+            if done.returncode == 0 and cause:
+                return cause
+        except (OSError, subprocess.TimeoutExpired):
+            pass
+    return f"port {name} could not be opened (the kivra tool, which tells why, is not at hand)"
 
 
 class Parameter(property):
@@ -200,9 +220,11 @@ class Shutter:
         return time.monotonic() - start
 
     def send_debug(self, code: int, data: bytes = b"") -> None:
-        """Factory use: a raw request with command code and up to 56 data bytes."""
-        if not 0 <= code <= 0xFFFF or len(data) > _MAX_DEBUG_BYTES:
-            raise ValueError("code must be 0 to 65535 and data at most 56 bytes")
+        """Factory use: a raw request with command code and up to 56 data bytes
+        (KIVRA_DEBUG_DATA_MAX)."""
+        if not 0 <= code <= 0xFFFF or len(data) > KIVRA_DEBUG_DATA_MAX:
+            raise ValueError("code must be 0 to 65535 and data at most "
+                             f"{KIVRA_DEBUG_DATA_MAX} bytes")
         check(_lib.sendDebugData(self.handle, code, len(data), data or None), "sendDebugData")
 
 

@@ -134,10 +134,19 @@ def test_open_failures_raise_port_error(sim) -> None:
     with pytest.raises(kivra.PortError, match="absent") as caught:
         kivra.Shutter("NO-SUCH-PORT")
     assert caught.value.code == -1
+    # The kivra tool's words, where the name leads by the library's own rule.
+    assert caught.value.meaning == "port NO-SUCH-PORT is absent (no /dev/NO-SUCH-PORT)"
     s = sim()
     with kivra.Shutter(s.name):
         with pytest.raises(kivra.PortError, match="in use"):
             kivra.Shutter(s.name)
+
+
+def test_open_failure_without_the_tool_says_so(monkeypatch) -> None:
+    monkeypatch.setenv("KIVRA_CLI", "/nonexistent/kivra")
+    with pytest.raises(kivra.PortError, match="could not be opened") as caught:
+        kivra.Shutter("NO-SUCH-PORT")
+    assert caught.value.code == -1
 
 
 def test_library_beside_the_package_is_preferred(tmp_path) -> None:

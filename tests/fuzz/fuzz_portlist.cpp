@@ -1,7 +1,7 @@
 // The port-list formatter and the name order: the buffer must hold exactly
 // the names that fit, each with room for its separator and the terminator,
 // zero-filled behind them; the order must be a strict weak order.
-#include "portlist.h"
+#include "serial/portlist.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,7 +3,7 @@
 // links to devices that are not ports. A name must never climb out of the
 // directories, and nothing but the live port may resolve into the directory.
 #include "kivra_portdir.h"
-#include "ports_posix.h"
+#include "kivra_portname.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -72,9 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Names reach the library as C strings.
     const auto *text = reinterpret_cast<const char *>(data);
     const std::string name(text, strnlen(text, size));
-    const std::string path = kivra::resolvePortPath(name);
+    const kivra::PortTarget target = kivra::resolvePortName(name);
+    const std::string &path = target.path;
     const bool bare = !name.empty() && name.front() != '/';
-    if (name.empty() || (bare && name.find('/') != std::string::npos)) {
+    if (kivra::isNetworkName(name)) {
+        if (target.kind != kivra::PortKind::Network || path != name) {
+            fail();
+        }
+    } else if (name.empty() || (bare && name.find('/') != std::string::npos)) {
         if (!path.empty()) {
             fail();
         }

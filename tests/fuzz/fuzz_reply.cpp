@@ -1,8 +1,8 @@
 // Reply validation and payload decoding against the frame oracle's reading
 // of the same bytes: result code, whether it is a whole frame, and the data
 // handed on when it is good.
-#include "frame.h"
 #include "frameoracle.h"
+#include "protocol/frame.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // protocol's seam instead of timed: text writes and drive tuning get the
 // short budget, the raw debug exchange its own, everything else the standard.
 #include "KivraLibrary.h"
-#include "protocol.h"
+#include "protocol/protocol.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>

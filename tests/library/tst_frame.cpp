@@ -1,7 +1,7 @@
 // Frame code over plain byte buffers: the protocol's worked examples byte for
 // byte, the order of the reply checks, the payload copy and odd lengths.
-#include "frame.h"
 #include "frameoracle.h"
+#include "protocol/frame.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // that knows the setting gets it at open and its own back at close; one that
 // refuses (a pseudo-terminal) changes nothing and the port still opens.
 #include "KivraLibrary.h"
-#include "lowlatency.h"
+#include "serial/lowlatency.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,10 @@
 // publisher that died. Other users are played through PortTrust, so every case
 // runs the same as root or as an ordinary user.
 #include "kivra_portdir.h"
-#include "ports_posix.h"
+#include "kivra_portname.h"
 #include "publishedport.h"
 #include "scratch_posix.h"
+#include "serial/ports_posix.h"
 #include "ttydevice_linux.h"
 
 #include <gtest/gtest.h>
@@ -376,7 +377,7 @@ TEST(PortEntries, TheControllingTerminalIsReadFromTheProcess)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-TEST(ResolvePortPath, PublishedNamesResolveOnlyWhileTheyCount)
+TEST(ResolvePortName, PublishedNamesResolveOnlyWhileTheyCount)
 {
     TempDir temp;
     ScopedEnv env("KIVRA_PORT_DIR", temp.str());
@@ -385,19 +386,34 @@ TEST(ResolvePortPath, PublishedNamesResolveOnlyWhileTheyCount)
     PublishedPort gone(temp.str(), "SIM2", stale.slave(), false);
     PublishedPort null(temp.str(), "ttyNULL", "/dev/null");
     ASSERT_TRUE(sim.ok() && gone.ok() && null.ok());
+    const std::string url = "rfc2217://lab-pc:4001";
+    ASSERT_TRUE(writeFile(temp.str() + "/LAB3", url + "\n", 0600));
 
-    dev_t device = 0;
-    EXPECT_EQ(resolvePortPath("SIM1", &device), live.slave());
-    EXPECT_EQ(device, live.device());
+    const PortTarget published = resolvePortName("SIM1");
+    EXPECT_EQ(published.kind, PortKind::Device);
+    EXPECT_EQ(published.path, live.slave());
+    EXPECT_EQ(published.device, live.device());
+    EXPECT_EQ(published.published, temp.str() + "/SIM1");
+    const PortTarget network = resolvePortName("LAB3");
+    EXPECT_EQ(network.kind, PortKind::Network);
+    EXPECT_EQ(network.path, url);
     // Present but not counting: refused, not looked for in /dev instead.
-    EXPECT_EQ(resolvePortPath("SIM2"), "");
-    EXPECT_EQ(resolvePortPath("ttyNULL"), "");
-    EXPECT_EQ(resolvePortPath("ttyUSB0", &device), "/dev/ttyUSB0");
-    EXPECT_EQ(device, 0u);
+    for (const char *name : {"SIM2", "ttyNULL"}) {
+        const PortTarget refused = resolvePortName(name);
+        EXPECT_EQ(refused.kind, PortKind::None) << name;
+        EXPECT_EQ(refused.path, "") << name;
+        EXPECT_EQ(refused.published, temp.str() + "/" + name) << name;
+    }
+    const PortTarget device = resolvePortName("ttyUSB0");
+    EXPECT_EQ(device.kind, PortKind::Device);
+    EXPECT_EQ(device.path, "/dev/ttyUSB0");
+    EXPECT_EQ(device.device, 0u);
+    EXPECT_EQ(device.published, "");
 
     // A directory open to others is not used at all.
     ASSERT_EQ(chmod(temp.str().c_str(), 0755), 0);
-    EXPECT_EQ(resolvePortPath("SIM1"), "/dev/SIM1");
+    EXPECT_EQ(resolvePortName("SIM1").path, "/dev/SIM1");
+    EXPECT_EQ(resolvePortName("SIM1").published, "");
     EXPECT_TRUE(listVirtualPorts(temp.str()).empty());
 }
 

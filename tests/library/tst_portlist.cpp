@@ -1,6 +1,6 @@
 // The port list format: names joined by commas in a fixed buffer, cut at the
 // first name that does not fit with its separator and the terminator.
-#include "portlist.h"
+#include "serial/portlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // Where POSIX ports come from: sysfs (checked on a made-up sysfs tree, never
 // the machine's) and the virtual-port directory.
-#include "ports_posix.h"
+#include "kivra_portname.h"
 #include "scratch_posix.h"
+#include "serial/ports_posix.h"
 
 #include <gtest/gtest.h>
 
@@ -125,12 +126,18 @@ TEST(VirtualPortDir, FallsBackFromVariableToRuntimeDirToTmp)
     }
 }
 
-TEST(ResolvePortPath, AbsolutePathsAsGivenRelativeOnesRefused)
+TEST(ResolvePortName, AbsolutePathsAsGivenRelativeOnesRefusedUrlsAsGiven)
 {
-    EXPECT_EQ(resolvePortPath("/dev/pts/3"), "/dev/pts/3");
-    EXPECT_EQ(resolvePortPath(""), "");
-    EXPECT_EQ(resolvePortPath("../../etc/passwd"), "");
-    EXPECT_EQ(resolvePortPath("pts/3"), "");
+    EXPECT_EQ(resolvePortName("/dev/pts/3").kind, PortKind::Device);
+    EXPECT_EQ(resolvePortName("/dev/pts/3").path, "/dev/pts/3");
+    for (const char *name : {"", "../../etc/passwd", "pts/3"}) {
+        EXPECT_EQ(resolvePortName(name).kind, PortKind::None) << name;
+        EXPECT_EQ(resolvePortName(name).path, "") << name;
+    }
+    // A URL is never looked up as a device, in the port directory or in /dev.
+    EXPECT_EQ(resolvePortName("socket://host:4001").kind, PortKind::Network);
+    EXPECT_EQ(resolvePortName("socket://host:4001").path, "socket://host:4001");
+    EXPECT_EQ(resolvePortName("/dev/socket://x").kind, PortKind::Device);
 }
 
 } // namespace

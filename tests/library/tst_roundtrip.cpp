@@ -1,7 +1,7 @@
 // The network path's round-trip estimate: TCP's smoothing (RFC 6298), the
 // floor and ceiling of the allowance, and the room the first exchange of a
 // connection gets when its set-up may not have crossed the whole path.
-#include "roundtrip.h"
+#include "net/roundtrip.h"
 
 #include <gtest/gtest.h>
 

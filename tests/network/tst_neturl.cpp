@@ -1,5 +1,5 @@
 // Network port names: what parses, to what, and what is refused.
-#include "neturl.h"
+#include "net/neturl.h"
 
 #include <gtest/gtest.h>
 

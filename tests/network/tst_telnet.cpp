@@ -1,5 +1,5 @@
 // The telnet codec of rfc2217:// ports, byte for byte.
-#include "telnet.h"
+#include "net/telnet.h"
 
 #include <gtest/gtest.h>
 

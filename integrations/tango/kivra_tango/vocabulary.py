@@ -1,7 +1,7 @@
 """What the Tango device shows of each controller parameter: attribute name,
-the kivra package's property behind it, unit and description. Ranges and the
-value words come from the kivra package itself; the result names are the
-library's. The one place to switch when the library's vocabulary arrives."""
+the kivra package's property behind it, unit and description. Ranges, value
+words and the result codes' names come from the kivra package, which takes
+them from the library's vocabulary."""
 
 from __future__ import annotations
 
@@ -9,6 +9,7 @@ from dataclasses import dataclass
 from typing import Optional
 
 import kivra
+from kivra._vocabulary import RESULTS
 
 
 @dataclass(frozen=True)
@@ -59,17 +60,6 @@ PARAMETERS = [
 
 FREQUENCY_UNIT = "Hz"
 
-# The library's names for its failure codes, the reason of a Tango error.
-RESULT_NAMES = {
-    -1: "KIVRA_ERR_ARGUMENT",
-    -2: "KIVRA_ERR_NO_REPLY",
-    -3: "KIVRA_ERR_START",
-    -4: "KIVRA_ERR_LENGTH",
-    -5: "KIVRA_ERR_REFUSED",
-    -6: "KIVRA_ERR_CHECK",
-    -10: "KIVRA_ERR_NO_DATA",
-}
-
-
 def result_name(code: int) -> str:
-    return RESULT_NAMES.get(code, "KIVRA_ERR_UNKNOWN")
+    """The library's name for a failure code, the reason of a Tango error."""
+    return RESULTS[code][0] if code < 0 and code in RESULTS else "KIVRA_ERR_UNKNOWN"

@@ -1,9 +1,12 @@
 // Network port names: socket://HOST:PORT (raw TCP to a serial server already
 // set to the line settings) and rfc2217://HOST:PORT (telnet with the serial
 // port control option). An IPv6 literal is written in brackets:
-// rfc2217://[::1]:4001. Pure functions over strings.
+// rfc2217://[::1]:4001. Pure functions over strings. Which names are URLs at
+// all is the port names' rule (kivra_portname.h: isNetworkName).
 #ifndef KIVRA_NETURL_H
 #define KIVRA_NETURL_H
+
+#include "kivra_portname.h"
 
 #include <cstdint>
 #include <string>
@@ -22,10 +25,6 @@ struct NetAddress
     std::string host; // without brackets
     uint16_t port = 0;
 };
-
-// True when name starts with one of the network schemes, whether or not the
-// rest is well formed: such a name is never looked up as a device.
-bool isNetworkName(const std::string &name);
 
 // Parses a network port name. False for anything that is not exactly
 // scheme://host:port with a port of 1 to 65535 and a host of printable

@@ -4,9 +4,7 @@
 
 #include "handles.h"
 #include "lowlatency.h"
-#include "netports.h"
-#include "neturl.h"
-#include "ports_posix.h"
+#include "ports.h"
 
 #include <cerrno>
 #include <chrono>
@@ -31,10 +29,6 @@ constexpr std::chrono::microseconds kAttemptSlice{1000};
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
 
 constexpr long long kNanosPerSecond = 1000000000LL;
-
-constexpr int kOneStopBit = 0;
-constexpr int kParityOdd = 1;
-constexpr int kParityEven = 2;
 
 enum class IoFailure
 {
@@ -69,36 +63,28 @@ int moveAboveStandardStreams(int fd)
     return moved;
 }
 
-speed_t speedFor(int baudRate)
-{
-    switch (baudRate) {
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 230400:
-        return B230400;
-    default:
-        return B115200;
-    }
-}
+static_assert(kBaudRate == 115200 && kDataBits == 8 && kStopBits == 2,
+              "the line is set with B115200, CS8 and CSTOPB");
 
-tcflag_t sizeFlag(int byteSize)
+// Raw bytes at the controller's line settings, without parity.
+void setLine(int fd)
 {
-    switch (byteSize) {
-    case 5:
-        return CS5;
-    case 6:
-        return CS6;
-    case 7:
-        return CS7;
-    default:
-        return CS8;
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0) {
+        return;
     }
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+    // A three-wire link has no carrier: without CLOCAL reads could stall.
+    settings.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+    // VMIN 1, not 0: with VMIN and VTIME both 0 an empty read returns 0,
+    // which could not be told from a hung-up line. With VMIN 1 and
+    // O_NONBLOCK an empty read fails with EAGAIN and 0 means end of file.
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, B115200);
+    cfsetospeed(&settings, B115200);
+    tcsetattr(fd, TCSANOW, &settings);
 }
 
 // Waits for events on fd for at most one slice and never past `until`.
@@ -124,7 +110,6 @@ class TtyPort final : public Port
 public:
     explicit TtyPort(int fd) : fd_(fd), latency_(requestLowLatency(fd)) {}
     ~TtyPort() override;
-    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override;
     void discardInput() override { tcflush(fd_, TCIFLUSH); }
 
     int pendingInput() override
@@ -149,35 +134,6 @@ TtyPort::~TtyPort()
     tcflush(fd_, TCIOFLUSH);
     restoreLatency(fd_, latency_);
     ::close(fd_);
-}
-
-void TtyPort::configureLine(int baudRate, int byteSize, int stopBits, int parity)
-{
-    termios settings{};
-    if (tcgetattr(fd_, &settings) != 0) {
-        return;
-    }
-    cfmakeraw(&settings);
-    settings.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
-    // A three-wire link has no carrier: without CLOCAL reads could stall.
-    settings.c_cflag |= sizeFlag(byteSize) | CLOCAL | CREAD;
-    // POSIX has no one and a half stop bits; that code gets two as well.
-    if (stopBits != kOneStopBit) {
-        settings.c_cflag |= CSTOPB;
-    }
-    if (parity == kParityOdd) {
-        settings.c_cflag |= PARENB | PARODD;
-    } else if (parity == kParityEven) {
-        settings.c_cflag |= PARENB;
-    }
-    // VMIN 1, not 0: with VMIN and VTIME both 0 an empty read returns 0,
-    // which could not be told from a hung-up line. With VMIN 1 and
-    // O_NONBLOCK an empty read fails with EAGAIN and 0 means end of file.
-    settings.c_cc[VMIN] = 1;
-    settings.c_cc[VTIME] = 0;
-    cfsetispeed(&settings, speedFor(baudRate));
-    cfsetospeed(&settings, speedFor(baudRate));
-    tcsetattr(fd_, TCSANOW, &settings);
 }
 
 int TtyPort::write(const uint8_t *bytes, int count, Clock::time_point until)
@@ -247,19 +203,8 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openPort(const char *name)
+int openSerialDevice(const std::string &path, dev_t expected)
 {
-    if (name && isNetworkName(name)) {
-        return openNetPort(name);
-    }
-    dev_t expected = 0;
-    const std::string path = resolvePortPath(name ? name : "", &expected);
-    if (path.empty()) {
-        return -1;
-    }
-    if (isNetworkName(path)) {
-        return openNetPort(path);
-    }
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return -1;
@@ -280,19 +225,9 @@ int openPort(const char *name)
     }
     ioctl(fd, TIOCEXCL);
     auto port = std::make_unique<TtyPort>(fd);
-    port->configureLine(kBaudRate, kDataBits, kStopBits, kParityNone);
+    setLine(fd);
     tcflush(fd, TCIOFLUSH);
     return addPort(std::move(port));
-}
-
-int probePort(const char *name)
-{
-    const int handle = openPort(name);
-    if (handle < 0) {
-        return 1;
-    }
-    closePort(handle);
-    return 0;
 }
 
 void closePort(int handle)

@@ -1,11 +1,8 @@
 #include "netport.h"
 
-#include "serial.h"
-
-#include <utility>
-
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace kivra {
 
@@ -182,8 +179,6 @@ void NetPort::discardInput()
                 NetClock::now() + kSendPatience);
     }
 }
-
-void NetPort::configureLine(int, int, int, int) {}
 
 int NetPort::write(const uint8_t *bytes, int count, Clock::time_point until)
 {

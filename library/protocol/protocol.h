@@ -55,43 +55,28 @@ enum Command : uint16_t
     kCmdSetEndPointTime = KIVRA_CMD_SET_END_POINT_TIME,
 };
 
-constexpr int kValueBytes = 4; // parameter values and the frequency
-constexpr int kTextBytes = 32; // device name, serial number, software version
+constexpr int kValueBytes = 4;                    // parameter values and the frequency
+constexpr int kTextBytes = KIVRA_TEXT_FIELD_SIZE; // device name, serial number, software version
 constexpr int kReplyBufferBytes = kFrameBufferBytes;
 
-// Reply bytes an exchange waits for and the read attempts it may spend.
-struct ExchangeKind
-{
-    int wanted;
-    int attempts;
-};
-
-constexpr int kValueReplyBytes = replyFrameBytes(kValueBytes); // 14
-constexpr int kTextReplyBytes = replyFrameBytes(kTextBytes);   // 42
-constexpr int kDebugReplyBytes = kReplyBufferBytes;            // 64
+// The kinds of exchange, each with the reply bytes it waits for and the read
+// attempts it may spend, are the vocabulary's (kivraExchanges); its reply
+// sizes are frames of this layout.
+static_assert(KIVRA_VALUE_REPLY_BYTES == replyFrameBytes(kValueBytes), "a value reply");
+static_assert(KIVRA_TEXT_REPLY_BYTES == replyFrameBytes(kTextBytes), "a text reply");
+static_assert(KIVRA_DEBUG_REPLY_BYTES == kReplyBufferBytes, "the largest reply");
 
 // Each read attempt is a 1 ms slice of the reply budget.
 constexpr std::chrono::milliseconds kAttemptTime{1};
-constexpr int kStandardAttempts = 30;
-constexpr int kDebugAttempts = 28;
-constexpr int kShortAttempts = 14;
-
-constexpr ExchangeKind kParameterSet{kValueReplyBytes, kStandardAttempts};
-constexpr ExchangeKind kParameterGet{kValueReplyBytes, kStandardAttempts};
-constexpr ExchangeKind kFrequencyRead{kValueReplyBytes, kStandardAttempts};
-constexpr ExchangeKind kTextRead{kTextReplyBytes, kStandardAttempts};
-constexpr ExchangeKind kTextWrite{kTextReplyBytes, kShortAttempts};
-constexpr ExchangeKind kDriveTuning{kValueReplyBytes, kShortAttempts};
-constexpr ExchangeKind kDebugExchange{kDebugReplyBytes, kDebugAttempts};
 
 // One transaction: builds the request, discards stale input, sends, collects
-// up to kind.wanted reply bytes into reply (kReplyBufferBytes long) and
+// up to the kind's wanted reply bytes into reply (kReplyBufferBytes long) and
 // validates them. Returns the checkReply() result. The write and the read
-// share one deadline, kind.attempts ms after the start (plus the measured
-// allowance of a network path, for ports reached over one), and unsent
-// output is dropped then. When the reply is incomplete, what it still owes
-// is dropped by the next exchange on the handle (latereplies.h).
-int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
+// share one deadline, the kind's attempts in ms after the start (plus the
+// measured allowance of a network path, for ports reached over one), and
+// unsent output is dropped then. When the reply is incomplete, what it still
+// owes is dropped by the next exchange on the handle (latereplies.h).
+int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,
              uint8_t *reply);
 
 // The attempt budget of the last exchange this thread ran on an open port:
@@ -107,7 +92,7 @@ void setBudgetStretchForTests(int factor);
 int budgetStretchForTests();
 
 // Sends value as 4 little-endian bytes; returns the exchange status.
-int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind);
+int sendValue(int handle, int code, int32_t value, KivraExchangeKind kind);
 int setParameter(int handle, int code, int32_t value);
 
 // Sends 4 zero bytes and decodes the reply's data as an integer (missing high

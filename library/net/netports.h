@@ -1,5 +1,4 @@
-// Opening network ports: the transport hands every name with a network
-// scheme here.
+// Opening network ports: openPort() (ports.h) hands every URL here.
 #ifndef KIVRA_NETPORTS_H
 #define KIVRA_NETPORTS_H
 

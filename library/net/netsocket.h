@@ -1,6 +1,7 @@
-// TCP sockets for network ports, one implementation per platform
-// (net_posix.cpp, net_win.cpp). Every call returns at once or by a deadline;
-// nothing here knows of telnet or frames.
+// TCP sockets for network ports: netsocket.cpp over the system calls of one
+// file per platform (net_posix.cpp, net_win.cpp; see netsystem.h). Every
+// call returns at once or by a deadline; nothing here knows of telnet or
+// frames.
 #ifndef KIVRA_NETSOCKET_H
 #define KIVRA_NETSOCKET_H
 

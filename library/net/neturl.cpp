@@ -13,8 +13,8 @@ struct SchemeName
 };
 
 constexpr SchemeName kSchemes[] = {
-    {NetScheme::RawSocket, "socket://"},
-    {NetScheme::Rfc2217, "rfc2217://"},
+    {NetScheme::RawSocket, kRawSocketScheme},
+    {NetScheme::Rfc2217, kRfc2217Scheme},
 };
 
 constexpr unsigned long kMaxTcpPort = 65535;
@@ -59,16 +59,6 @@ bool parsePort(const std::string &digits, uint16_t *port)
 }
 
 } // namespace
-
-bool isNetworkName(const std::string &name)
-{
-    for (const SchemeName &s : kSchemes) {
-        if (startsWith(name, s.prefix)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 bool parseNetAddress(const std::string &name, NetAddress *address)
 {

@@ -18,17 +18,17 @@ extern const bool kTraceEnabled;
 
 // Before the request goes out: reports input about to be discarded as stale,
 // then the request frame (size bytes; 0 when the builder refused it).
-void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size);
+void traceRequest(Port &port, int code, const KivraExchange &shape, const uint8_t *frame, int size);
 
 // After the reply was checked: received is the port read's count (-1 for a
 // failed read), result the checkReply() code, budget what the exchange could
 // wait (its attempts, plus a network path's allowance).
-void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result,
-                Clock::duration budget);
+void traceReply(int code, const KivraExchange &shape, const uint8_t *reply, int received,
+                int result, Clock::duration budget);
 
 // Instead of the request: it was not sent, because the reply to an earlier
 // one is still on its way across a network path.
-void traceHeld(int code, const ExchangeKind &kind);
+void traceHeld(int code, const KivraExchange &shape);
 
 } // namespace kivra
 

@@ -6,18 +6,9 @@
 #include "kivra_portdir.h"
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace kivra {
-
-// The device path for a port name: an absolute path as given; a bare name
-// from the virtual-port directory when that directory passes its check and
-// holds the name, else from /dev. Returns an empty string for an empty name, a
-// relative path or a virtual entry that does not count; for a network entry,
-// its URL. device receives the
-// device number the path must have once opened (0: not known beforehand).
-std::string resolvePortPath(const std::string &name, dev_t *device = nullptr);
 
 // The tty devices under sysRoot/class/tty that have hardware behind them,
 // in name order.

@@ -17,17 +17,17 @@ bool traceSwitch()
 }
 
 // The debug exchange carries any code, so its code alone does not name the
-// call; its reply size does.
-bool isDebugExchange(const ExchangeKind &kind)
+// call; its kind does.
+bool isDebugExchange(const KivraExchange &shape)
 {
-    return kind.wanted == kDebugExchange.wanted && kind.attempts == kDebugExchange.attempts;
+    return shape.kind == KIVRA_EXCHANGE_DEBUG;
 }
 
 // What the vocabulary says the code's exchange is; the debug exchange, whose
 // code is the caller's, is told by its kind alone.
-const KivraCommand *commandOf(int code, const ExchangeKind &kind)
+const KivraCommand *commandOf(int code, const KivraExchange &shape)
 {
-    return kivraCommand(isDebugExchange(kind) ? KIVRA_CMD_CALLERS_CODE : code);
+    return kivraCommand(isDebugExchange(shape) ? KIVRA_CMD_CALLERS_CODE : code);
 }
 
 bool isKind(const KivraCommand *command, KivraExchangeKind kind)
@@ -43,14 +43,14 @@ void putHex(const uint8_t *bytes, int count)
 }
 
 // The decoded reply data, as the exported call will return it.
-void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
+void putDecoded(int code, const KivraExchange &shape, const uint8_t *reply)
 {
     uint8_t data[kFrameBufferBytes] = {};
     const int length = copyPayload(reply, data, kFrameBufferBytes);
     if (length < 0) {
         return;
     }
-    const KivraCommand *command = commandOf(code, kind);
+    const KivraCommand *command = commandOf(code, shape);
     if (isKind(command, KIVRA_EXCHANGE_DEBUG)) {
         std::fprintf(stderr, " data=%d bytes", length);
         return;
@@ -82,9 +82,9 @@ void putDecoded(int code, const ExchangeKind &kind, const uint8_t *reply)
     }
 }
 
-const char *commandName(int code, const ExchangeKind &kind)
+const char *commandName(int code, const KivraExchange &shape)
 {
-    const KivraCommand *command = commandOf(code, kind);
+    const KivraCommand *command = commandOf(code, shape);
     return command ? command->function : "unknown";
 }
 
@@ -92,14 +92,14 @@ const char *commandName(int code, const ExchangeKind &kind)
 
 const bool kTraceEnabled = traceSwitch();
 
-void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t *frame, int size)
+void traceRequest(Port &port, int code, const KivraExchange &shape, const uint8_t *frame, int size)
 {
     const int stale = port.pendingInput();
     if (stale > 0) {
         std::fprintf(stderr, "-- discarding %d stale byte%s\n", stale, stale == 1 ? "" : "s");
     }
-    std::fprintf(stderr, "-> %s", commandName(code, kind));
-    if (isDebugExchange(kind)) {
+    std::fprintf(stderr, "-> %s", commandName(code, shape));
+    if (isDebugExchange(shape)) {
         std::fprintf(stderr, " code=%d", code & 0xFFFF);
     }
     if (size <= 0) {
@@ -110,14 +110,14 @@ void traceRequest(Port &port, int code, const ExchangeKind &kind, const uint8_t 
     std::fprintf(stderr, "\n");
 }
 
-void traceHeld(int code, const ExchangeKind &kind)
+void traceHeld(int code, const KivraExchange &shape)
 {
     std::fprintf(stderr, "-> %s not sent: the last reply is still owed on the network (%d)\n",
-                 commandName(code, kind), kErrNoReply);
+                 commandName(code, shape), kErrNoReply);
 }
 
-void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int received, int result,
-                Clock::duration budget)
+void traceReply(int code, const KivraExchange &shape, const uint8_t *reply, int received,
+                int result, Clock::duration budget)
 {
     const long long budgetMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(budget).count();
@@ -131,16 +131,16 @@ void traceReply(int code, const ExchangeKind &kind, const uint8_t *reply, int re
     }
     std::fprintf(stderr, "<- %d bytes", received);
     if (result == kErrNoReply) {
-        std::fprintf(stderr, ", timeout: %d of %d within %lld ms (%d)", received, kind.wanted,
+        std::fprintf(stderr, ", timeout: %d of %d within %lld ms (%d)", received, shape.wanted,
                      budgetMs, result);
     } else if (result == kOk) {
         std::fprintf(stderr, " ok");
-        putDecoded(code, kind, reply);
+        putDecoded(code, shape, reply);
     } else {
         std::fprintf(stderr, " %s (%d)", kivraResultText(result), result);
     }
     std::fprintf(stderr, " |");
-    putHex(reply, received < kind.wanted ? received : kind.wanted);
+    putHex(reply, received < shape.wanted ? received : shape.wanted);
     std::fprintf(stderr, "\n");
 }
 

@@ -36,8 +36,6 @@ public:
                                          Release release);
     ~NetPort() override;
 
-    // The server's line is set at open; nothing to do here.
-    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override;
     // Drops whatever has arrived and not been read; for rfc2217 also asks
     // the server to drop what it holds from the serial line.
     void discardInput() override;

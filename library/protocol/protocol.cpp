@@ -3,7 +3,7 @@
 #include "debuglog.h"
 #include "handles.h"
 #include "latereplies.h"
-#include "roundtrip.h"
+#include "net/roundtrip.h"
 #include "trace.h"
 
 #include <algorithm>
@@ -38,7 +38,7 @@ uint32_t valueBits(const uint8_t *bytes)
 
 // Runs a value-sized read and copies the reply's 1..4 data bytes into bytes
 // (zero-filled beforehand). Returns kOk, the exchange's code or kErrNoData.
-int readValueBytes(int handle, int code, const ExchangeKind &kind, uint8_t *bytes)
+int readValueBytes(int handle, int code, KivraExchangeKind kind, uint8_t *bytes)
 {
     const uint8_t request[kValueBytes] = {};
     uint8_t reply[kReplyBufferBytes] = {};
@@ -72,12 +72,15 @@ int budgetStretchForTests()
     return budgetStretch;
 }
 
-int exchange(int handle, int code, const uint8_t *data, int length, const ExchangeKind &kind,
+int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,
              uint8_t *reply)
 {
-    if (!reply || kind.wanted > kReplyBufferBytes) {
+    const KivraExchange *shape = kivraExchange(kind);
+    if (!shape || !reply || shape->wanted > kReplyBufferBytes) {
         return kErrArgument;
     }
+    const int wanted = shape->wanted;
+    const int attempts = shape->attempts;
     uint8_t request[kFrameBufferBytes];
     const int size = buildFrame(request, code, length, data);
     if (size < 0) {
@@ -92,13 +95,13 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     RoundTrip *path = port.roundTrip();
     // A network between here and the line adds its round trip to the
     // controller's own patience.
-    const Clock::duration budget = kind.attempts * kAttemptTime * budgetStretch.load() +
+    const Clock::duration budget = attempts * kAttemptTime * budgetStretch.load() +
                                    (path ? path->allowance() : Clock::duration::zero());
-    lastAttempts = kind.attempts;
+    lastAttempts = attempts;
     Inbox inbox(port);
     if (!settleBeforeSending(inbox, state, path, budget)) {
         if (kTraceEnabled) {
-            traceHeld(code, kind);
+            traceHeld(code, *shape);
         }
         return checkReply(reply, 0);
     }
@@ -106,7 +109,7 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
     // reply is awaited, so a missing pointer costs what a silent controller
     // costs instead of passing for a quick failure.
     if (kTraceEnabled) {
-        traceRequest(port, code, kind, request, size);
+        traceRequest(port, code, *shape, request, size);
     }
     port.discardInput();
     const auto start = Clock::now();
@@ -117,29 +120,29 @@ int exchange(int handle, int code, const uint8_t *data, int length, const Exchan
         port.write(request, size, deadline);
     }
     const bool dropped = dropOwedAfterSending(inbox, state, deadline);
-    int received = inbox.fill(kind.wanted, deadline);
+    int received = inbox.fill(wanted, deadline);
     const auto end = Clock::now();
     if (received >= 0) {
-        received = std::min(received, kind.wanted);
-        std::memset(reply, 0, static_cast<size_t>(kind.wanted));
+        received = std::min(received, wanted);
+        std::memset(reply, 0, static_cast<size_t>(wanted));
         std::memcpy(reply, inbox.bytes(), static_cast<size_t>(received));
     }
-    rememberOwed(state, reply, received, kind.wanted, start, budget, path != nullptr, dropped);
+    rememberOwed(state, reply, received, wanted, start, budget, path != nullptr, dropped);
     if (path) {
         // Only a read that ended early says how long the path took.
-        if (received == kind.wanted) {
+        if (received == wanted) {
             path->sample(end - start);
         }
         path->settle();
     }
     const int result = checkReply(reply, received);
     if (kTraceEnabled) {
-        traceReply(code, kind, reply, received, result, budget);
+        traceReply(code, *shape, reply, received, result, budget);
     }
     return result;
 }
 
-int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind)
+int sendValue(int handle, int code, int32_t value, KivraExchangeKind kind)
 {
     uint8_t data[kValueBytes];
     putValue(data, value);
@@ -149,13 +152,13 @@ int sendValue(int handle, int code, int32_t value, const ExchangeKind &kind)
 
 int setParameter(int handle, int code, int32_t value)
 {
-    return sendValue(handle, code, value, kParameterSet);
+    return sendValue(handle, code, value, KIVRA_EXCHANGE_SET);
 }
 
 int getParameter(int handle, int code)
 {
     uint8_t bytes[kValueBytes] = {};
-    const int result = readValueBytes(handle, code, kParameterGet, bytes);
+    const int result = readValueBytes(handle, code, KIVRA_EXCHANGE_GET, bytes);
     if (result != kOk) {
         return result;
     }
@@ -165,7 +168,7 @@ int getParameter(int handle, int code)
 float getFloatParameter(int handle, int code)
 {
     uint8_t bytes[kValueBytes] = {};
-    const int result = readValueBytes(handle, code, kFrequencyRead, bytes);
+    const int result = readValueBytes(handle, code, KIVRA_EXCHANGE_FREQUENCY, bytes);
     if (result != kOk) {
         return static_cast<float>(result);
     }
@@ -183,7 +186,7 @@ int readText(int handle, int code, char *buffer, int size)
     }
     const uint8_t request[kTextBytes] = {};
     uint8_t reply[kReplyBufferBytes] = {};
-    const int result = exchange(handle, code, request, kTextBytes, kTextRead, reply);
+    const int result = exchange(handle, code, request, kTextBytes, KIVRA_EXCHANGE_TEXT_READ, reply);
     if (result != kOk) {
         return result;
     }
@@ -203,7 +206,7 @@ int writeText(int handle, int code, const char *text, int length, int logTag)
     uint8_t field[kTextBytes] = {};
     std::memcpy(field, text, static_cast<size_t>(std::min(length, kTextBytes)));
     uint8_t reply[kReplyBufferBytes] = {};
-    const int result = exchange(handle, code, field, kTextBytes, kTextWrite, reply);
+    const int result = exchange(handle, code, field, kTextBytes, KIVRA_EXCHANGE_TEXT_WRITE, reply);
     char line[kLogLineBytes];
     std::snprintf(line, sizeof line, "%d %d", logTag, result);
     debugLine(line);
@@ -216,7 +219,7 @@ int sendRaw(int handle, int code, int length, const void *data)
         return kErrArgument;
     }
     uint8_t reply[kReplyBufferBytes] = {};
-    return exchange(handle, code, static_cast<const uint8_t *>(data), length, kDebugExchange,
+    return exchange(handle, code, static_cast<const uint8_t *>(data), length, KIVRA_EXCHANGE_DEBUG,
                     reply);
 }
 

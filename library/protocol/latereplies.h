@@ -17,8 +17,8 @@
 #ifndef KIVRA_LATEREPLIES_H
 #define KIVRA_LATEREPLIES_H
 
+#include "net/roundtrip.h"
 #include "port.h"
-#include "roundtrip.h"
 
 #include <cstdint>
 

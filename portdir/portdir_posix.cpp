@@ -1,5 +1,6 @@
 #include "kivra_portdir.h"
 
+#include "kivra_portname.h"
 #include "ttydevice_linux.h"
 
 #include <cerrno>
@@ -20,7 +21,6 @@ constexpr const char *kDefaultSysRoot = "/sys";
 // A URL is a line; anything longer is not one.
 constexpr size_t kMaxUrlFileBytes = 512;
 constexpr mode_t kGroupOtherWrite = 0022;
-constexpr const char *kNetworkSchemes[] = {"socket://", "rfc2217://"};
 
 // A descriptor that closes itself.
 class Fd

@@ -18,6 +18,7 @@ constexpr int kCheckWordBytes = 2;
 constexpr int kFrameBufferBytes = 64;
 constexpr int kMaxRequestData = kFrameBufferBytes - kRequestHeaderBytes - kCheckWordBytes; // 56
 constexpr int kMinReplyBytes = kReplyHeaderBytes + kCheckWordBytes;                        // 10
+static_assert(kMaxRequestData == KIVRA_DEBUG_DATA_MAX, "the public header's limit is a full frame");
 
 // Data areas always fill whole 16-bit words, in both directions: an odd data
 // length is followed by one zero pad byte before the check word, while the

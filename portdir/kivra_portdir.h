@@ -67,8 +67,8 @@ bool preparePortDirectory(const std::string &dir, std::string &error,
 
 enum class PortEntryKind
 {
-    None,   // does not count as a port
-    Device, // a link to a terminal device; target is the device's path
+    None,    // does not count as a port
+    Device,  // a link to a terminal device; target is the device's path
     Network, // a file of ours holding a socket:// or rfc2217:// URL; target is it
 };
 

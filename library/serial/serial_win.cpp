@@ -4,9 +4,8 @@
 
 #include "asyncop_win.h"
 #include "handles.h"
-#include "netports.h"
-#include "neturl.h"
 #include "portlist.h"
+#include "ports.h"
 
 #include <windows.h>
 
@@ -33,7 +32,6 @@ constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kPauseMs = 1;
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
-constexpr const char *kDevicePrefix = "\\\\.\\";
 constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD kValueNameChars = 256;
 constexpr DWORD kValueDataBytes = 512;
@@ -65,15 +63,10 @@ bool pathOpen(const std::wstring &key)
     return false;
 }
 
-// "COM10" becomes \\.\COM10 (names above COM9 open only this way); a name that
-// already is a device path is taken as given. Converted from the ANSI code
-// page, as the names are byte strings.
-std::wstring devicePath(const char *name)
+// The device path (\\.\COM10) converted from the ANSI code page, as the
+// names are byte strings.
+std::wstring widePath(const std::string &path)
 {
-    std::string path = name;
-    if (path.compare(0, 2, "\\\\") != 0) {
-        path = kDevicePrefix + path;
-    }
     const int chars = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (chars <= 0) {
         return std::wstring();
@@ -95,19 +88,19 @@ std::wstring pathKey(const std::wstring &path)
     return key;
 }
 
-void applyLine(HANDLE port, int baudRate, int byteSize, int stopBits, int parity)
+void applyLine(HANDLE port)
 {
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
     GetCommState(port, &dcb);
     dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = static_cast<DWORD>(baudRate);
-    dcb.ByteSize = static_cast<BYTE>(byteSize);
+    dcb.BaudRate = static_cast<DWORD>(kBaudRate);
+    dcb.ByteSize = static_cast<BYTE>(kDataBits);
     // The codes are the DCB's own: parity 0 is NOPARITY, stop bits 2 is
     // TWOSTOPBITS.
-    dcb.Parity = static_cast<BYTE>(parity);
-    dcb.StopBits = static_cast<BYTE>(stopBits);
+    dcb.Parity = static_cast<BYTE>(kParityNone);
+    dcb.StopBits = static_cast<BYTE>(kStopBits);
     SetCommState(port, &dcb);
 }
 
@@ -122,7 +115,7 @@ bool isSerialDevice(HANDLE port)
 void applySettings(HANDLE port)
 {
     SetupComm(port, kQueueBytes, kQueueBytes);
-    applyLine(port, kBaudRate, kDataBits, kStopBits, kParityNone);
+    applyLine(port);
     // Reads return at once with what has arrived, possibly nothing.
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, kWriteMsPerByte, kWriteConstantMs};
     SetCommTimeouts(port, &timeouts);
@@ -230,10 +223,6 @@ class ComPort final : public Port
 public:
     explicit ComPort(HANDLE port) : port_(port) {}
     ~ComPort() override { CloseHandle(port_); }
-    void configureLine(int baudRate, int byteSize, int stopBits, int parity) override
-    {
-        applyLine(port_, baudRate, byteSize, stopBits, parity);
-    }
     void discardInput() override { PurgeComm(port_, kPurgeInput); }
 
     int pendingInput() override
@@ -321,15 +310,9 @@ int ComPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openPort(const char *name)
+int openSerialDevice(const std::string &devicePath, dev_t)
 {
-    if (!name || !*name) {
-        return -1;
-    }
-    if (name && isNetworkName(name)) {
-        return openNetPort(name);
-    }
-    const std::wstring path = devicePath(name);
+    const std::wstring path = widePath(devicePath);
     if (path.empty()) {
         return -1;
     }
@@ -354,16 +337,6 @@ int openPort(const char *name)
     const int handle = addPort(std::make_unique<ComPort>(port));
     openPaths()[handle] = key;
     return handle;
-}
-
-int probePort(const char *name)
-{
-    const int handle = openPort(name);
-    if (handle == -1) {
-        return 1;
-    }
-    closePort(handle);
-    return 0;
 }
 
 void closePort(int handle)
