@@ -58,6 +58,17 @@ sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 updated=0
+# A mirror caught mid-sync fails an index now and then ("File has unexpected
+# size"); a later try may find it whole. If it stays broken, what the other
+# indexes hold is installed, and apt-get install says what is missing.
+apt_update() {
+    local try
+    for try in 1 2 3; do
+        "${sudo_cmd[@]}" apt-get update -qq && return 0
+        [ $try -lt 3 ] && sleep $((try * 10))
+    done
+    echo "deps.sh: an index failed to download; installing from the ones that came" >&2
+}
 install_missing() { # packages...
     local missing=() p
     for p in "$@"; do
@@ -67,7 +78,7 @@ install_missing() { # packages...
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     if [ $updated -eq 0 ]; then
-        "${sudo_cmd[@]}" apt-get update -qq
+        apt_update
         updated=1
     fi
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
@@ -105,7 +116,7 @@ add_source_entries() {
     if [ ${#stanzas[@]} -gt 0 ]; then
         printf '%s\n\n' "${stanzas[@]}" | "${sudo_cmd[@]}" tee "$d/kivra-deb-src.sources" >/dev/null
     fi
-    "${sudo_cmd[@]}" apt-get update -qq
+    apt_update
 }
 if [ "$group" = qt-windows ] &&
     ! apt-get indextargets --format '$(CREATED_BY)' | grep -qx Sources; then
