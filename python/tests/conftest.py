@@ -1,7 +1,9 @@
 """Simulated controllers for the tests, each in a private port directory.
 
 The build hands over where its pieces are: KIVRA_SIM (the simulator),
-KIVRA_CLI (the kivra tool) and KIVRA_LIBRARY (the shared library).
+KIVRA_CLI (the kivra tool) and KIVRA_LIBRARY (the shared library), which is
+the build whose exchange budgets are KIVRA_TEST_BUDGET_STRETCH times the
+controller's, so that a busy machine changes nothing the tests see.
 """
 
 from __future__ import annotations
@@ -16,6 +18,9 @@ import pytest
 PORT_DIR = tempfile.mkdtemp(prefix="kivra-test-ports-")
 # Set before the package is imported anywhere, so the library reads it.
 os.environ["KIVRA_PORT_DIR"] = PORT_DIR
+# Times measured against a budget (a late reply, the budget a trace prints)
+# scale with it.
+STRETCH = max(1, int(os.environ.get("KIVRA_TEST_BUDGET_STRETCH", "1")))
 
 
 def _required(name: str) -> str:

@@ -8,6 +8,8 @@ import sys
 
 import pytest
 
+from conftest import STRETCH
+
 SCRIPT = """
 import ctypes, os, sys, time
 lib = ctypes.CDLL(os.environ["KIVRA_LIBRARY"])
@@ -48,7 +50,7 @@ def test_trace_lines(sim) -> None:
     # The frame builder's own debug line stays as it is, beside the trace.
     assert "DataLen > 0, but pData == nullptr" in lines
     assert "-> sendDebugData code=5 (nothing sent: data missing)" in lines
-    assert lines[-1] == "<- timeout: no reply within 28 ms (-2)"
+    assert lines[-1] == f"<- timeout: no reply within {28 * STRETCH} ms (-2)"
 
 
 @pytest.mark.parametrize("trace", [None, "0", ""])
@@ -59,10 +61,11 @@ def test_off_writes_only_the_debug_line(sim, trace) -> None:
 
 # (simulator options, the reply line's start)
 FAULTS = [
-    (["--silent"], "<- timeout: no reply within 30 ms (-2)"),
+    (["--silent"], f"<- timeout: no reply within {30 * STRETCH} ms (-2)"),
     (["--corrupt", "check"], "<- 14 bytes reply check word wrong (-6) |"),
     (["--corrupt", "start"], "<- 14 bytes reply start word wrong (-3) |"),
-    (["--chunk", "5", "--chunk-gap", "40"], "<- 5 bytes, timeout: 5 of 14 within 30 ms (-2) |"),
+    (["--chunk", "5", "--chunk-gap", str(40 * STRETCH)],
+     f"<- 5 bytes, timeout: 5 of 14 within {30 * STRETCH} ms (-2) |"),
 ]
 
 
@@ -75,8 +78,8 @@ def test_faults_traced(sim, options, reply) -> None:
 def test_stale_bytes_reported(sim) -> None:
     # Late replies (50 ms after a 30 ms budget) are waiting when the next
     # request goes out.
-    out = traced(sim("--delay", "50").name, "1", "0.1")
+    out = traced(sim("--delay", str(50 * STRETCH)).name, "1", str(0.1 * STRETCH))
     lines = out.stderr.splitlines()
-    assert lines[1] == "<- timeout: no reply within 30 ms (-2)"
+    assert lines[1] == f"<- timeout: no reply within {30 * STRETCH} ms (-2)"
     assert lines[2] == "-- discarding 14 stale bytes"
     assert lines[3].startswith("-> getFrequency")

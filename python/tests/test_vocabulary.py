@@ -13,6 +13,7 @@ from pathlib import Path
 import pytest
 
 from kivra._vocabulary import COMMANDS, KIVRA_CMD_CALLERS_CODE
+from conftest import STRETCH
 
 EXPORT_LISTS = Path(__file__).resolve().parents[2] / "tests" / "library"
 PORT_FUNCTIONS = {"listPorts", "openSerial", "isSerialOpen", "closeSerial"}
@@ -82,4 +83,4 @@ def test_each_call_sends_its_code_and_spends_its_budget(traced, name: str) -> No
     at = next(i for i, line in enumerate(trace) if line.startswith(label + " "))
     data = DATA[command.kind]
     assert trace[at].startswith(f"{label} 55 AA {word(code)} {word(len(data.split()))} {data} ")
-    assert trace[at + 1] == f"<- timeout: no reply within {command.attempts} ms (-2)"
+    assert trace[at + 1] == f"<- timeout: no reply within {command.attempts * STRETCH} ms (-2)"

@@ -3,6 +3,7 @@
 // simulated controller would never send on its own. Needs the in-process
 // simulator (requests(), scriptReply()).
 #include "KivraLibrary.h"
+#include "budgetstretch.h"
 #include "frameoracle.h"
 #include "simulator.h"
 
@@ -294,7 +295,7 @@ TEST_F(SimulatedDevice, LateReplyIsDiscardedByTheNextExchange)
         }
     });
     kivrasim::Faults faults;
-    faults.replyDelayMs = 80;
+    faults.replyDelayMs = kivratest::stretchedMs(80);
     sim_.setFaults(faults);
     EXPECT_EQ(getShutterOnTime(handle_), -2);
 
@@ -350,7 +351,7 @@ TEST_F(SimulatedDevice, SilenceThenPromptThenLateGiveNoOtherCallsValue)
     const int prompt = getShutterOffTime(handle_);
     EXPECT_TRUE(prompt == 702 || prompt == -2) << prompt;
     kivrasim::Faults lateOnce;
-    lateOnce.lateOnceMs = 35;
+    lateOnce.lateOnceMs = kivratest::stretchedMs(35);
     sim_.setFaults(lateOnce);
     const int late = getShutterCycleCount(handle_);
     EXPECT_TRUE(late == 903 || late == -2) << late;
@@ -376,8 +377,8 @@ void PrintTo(const LateCase &row, std::ostream *out)
     *out << row.name;
 }
 
-// 35 ms: past the 30 ms budget, with room to spare before twice it on a
-// loaded machine.
+// 35 ms of the controller's time: past the 30 ms budget, with room to spare
+// before twice it (both scaled by the stretch of the library under test).
 class LateReplies : public SimulatedDevice, public testing::WithParamInterface<LateCase>
 {
 };
@@ -389,8 +390,8 @@ TEST_P(LateReplies, NeverBecomeAnotherCallsResult)
     sim_.setParameter(0x05, 903); // cycle count
     sim_.setParameter(0x08, 54);  // light level
     kivrasim::Faults faults;
-    faults.lateOnceMs = GetParam().lateOnceMs;
-    faults.replyDelayMs = GetParam().everyReplyMs;
+    faults.lateOnceMs = kivratest::stretchedMs(GetParam().lateOnceMs);
+    faults.replyDelayMs = kivratest::stretchedMs(GetParam().everyReplyMs);
     sim_.setFaults(faults);
 
     struct Call

@@ -1,16 +1,20 @@
-// How many exchanges fail over a path delayed by 0 to 100 ms each way, raw
-// and with RFC 2217: at most one in 200, and none may give a wrong value.
-// A matter of time as well as of correctness, so these run alone.
+// The network ports' real budgets: how many exchanges fail over a path
+// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 200,
+// and none may give a wrong value), and how long a silent controller behind
+// such a path is waited for. A matter of time as well as of correctness, so
+// these run alone, against the library as shipped.
 #include "delayedbridge.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ostream>
 
 namespace {
 
 using namespace delayed;
+using Clock = std::chrono::steady_clock;
 
 struct PathCase
 {
@@ -56,6 +60,42 @@ INSTANTIATE_TEST_SUITE_P(Paths, DelayedPath,
                          [](const testing::TestParamInfo<PathCase> &info) {
                              return std::string(kindName(info.param.kind)) + "_" +
                                     std::to_string(info.param.delayMs) + "ms";
+                         });
+
+class SilentBehindPath : public testing::TestWithParam<Kind>
+{
+};
+
+// A silent controller still gives -2, and no call waits for it longer than
+// the largest allowance a path can earn plus the controller's own budget.
+TEST_P(SilentBehindPath, FailsWithinItsBound)
+{
+    if (!Ser2Net::available()) {
+        GTEST_SKIP() << "ser2net is not installed";
+    }
+    kivrasim::Faults silent;
+    silent.silent = true;
+    DelayedBridge bridge(GetParam(), milliseconds(50), silent);
+    ASSERT_TRUE(bridge.running);
+    const int handle = openSerial(bridge.url.c_str());
+    ASSERT_GT(handle, 0);
+    // Controller's budget (30 ms) + largest path allowance (2 s) + the round
+    // trip (100 ms) + room for a busy machine.
+    constexpr milliseconds kBound{30 + 2000 + 100 + 1000};
+    for (int call = 0; call < 3; ++call) {
+        const auto started = Clock::now();
+        EXPECT_EQ(getShutterOnTime(handle), -2);
+        const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - started);
+        std::printf("%s silent call %d: %lld ms\n", kindName(GetParam()), call,
+                    static_cast<long long>(took.count()));
+        EXPECT_LT(took, kBound);
+    }
+    closeSerial(handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SilentBehindPath, testing::Values(Kind::Raw, Kind::Rfc2217),
+                         [](const testing::TestParamInfo<Kind> &info) {
+                             return std::string(kindName(info.param));
                          });
 
 } // namespace

@@ -11,6 +11,7 @@
 // Usage: fault_soak [exchanges [seed]]   (default 100000, seed from the clock)
 // Exit status: non-zero on any wrong result, crash or descriptor growth.
 #include "KivraLibrary.h"
+#include "budgetstretch.h"
 #include "simulator.h"
 
 #include <sys/mman.h>
@@ -33,7 +34,7 @@
 namespace {
 
 constexpr long kDefaultExchanges = 100000;
-constexpr int kLateMs = 40;     // past the 30 ms budget, well within twice it
+constexpr int kLateMs = 40;     // past the 30 ms budget, well within twice it (stretched)
 constexpr int kPieceBytes = 5;  // a 14-byte reply in three pieces ...
 constexpr int kPieceGapMs = 1;  // ... 2 ms apart in all, well within budget
 constexpr int kMaxRecovery = 2; // -2 results tolerated after a failed exchange
@@ -91,10 +92,10 @@ kivrasim::Faults faultsFor(Fault fault)
         f.silent = true;
         break;
     case Fault::LateOnce:
-        f.lateOnceMs = kLateMs;
+        f.lateOnceMs = kivratest::stretchedMs(kLateMs);
         break;
     case Fault::LateAlways:
-        f.replyDelayMs = kLateMs;
+        f.replyDelayMs = kivratest::stretchedMs(kLateMs);
         break;
     case Fault::Pieces:
         f.chunkBytes = kPieceBytes;
