@@ -6,6 +6,7 @@
 #   scripts/deps.sh windows    the Windows cross build, its tests under wine and
 #                              the installer (Qt for Windows: qt-windows below)
 #   scripts/deps.sh screenshots pictures of Trova.exe under wine
+#   scripts/deps.sh busy       the tests beside a load on every core (scripts/busy.sh)
 #   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
 #                              (scripts/qt-windows.sh); adds the archive's
 #                              source entries when apt has none
@@ -42,6 +43,9 @@ screenshots)
     # Trova.exe under wine on a virtual display (scripts/screenshots-windows.sh).
     packages=(xvfb xauth x11-utils xdotool imagemagick xcompmgr)
     ;;
+busy)
+    packages=(stress-ng)
+    ;;
 qt-windows)
     packages=(
         build-essential perl python3 dpkg-dev xz-utils
@@ -49,7 +53,7 @@ qt-windows)
     )
     ;;
 *)
-    echo "usage: deps.sh [linux|windows|qt-windows|screenshots]" >&2
+    echo "usage: deps.sh [linux|windows|qt-windows|screenshots|busy]" >&2
     exit 2
     ;;
 esac

@@ -32,7 +32,7 @@ def traced(port: str, trace: str | None, *extra: str) -> subprocess.CompletedPro
     if trace is not None:
         env["KIVRA_TRACE"] = trace
     return subprocess.run([sys.executable, "-c", SCRIPT, port, *extra], env=env,
-                          capture_output=True, text=True, timeout=20)
+                          capture_output=True, text=True, timeout=120)
 
 
 def test_trace_lines(sim) -> None:

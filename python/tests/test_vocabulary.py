@@ -65,7 +65,7 @@ def traced() -> tuple[list[str], list[str]]:
     try:
         env = dict(os.environ, KIVRA_TRACE="1")
         out = subprocess.run([sys.executable, "-c", SCRIPT, sim.name], env=env,
-                             capture_output=True, text=True, timeout=60, check=True)
+                             capture_output=True, text=True, timeout=300, check=True)
     finally:
         sim.stop()
     return out.stdout.splitlines(), out.stderr.splitlines()
