@@ -51,15 +51,8 @@ done
 
 cp library/include/KivraLibrary.h library/include/KivraVocabulary.h "$sdk/include/"
 awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$sdk/examples/demo.c"
-# The SDK's own examples, where the tree has them.
-for dir in docs/sdk/examples docs/sdk; do
-    if [ -d "$dir" ]; then
-        find "$dir" -maxdepth 1 -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \
-            -o -name '*.py' -o -name '*.cs' -o -name '*.md' -o -name '*.txt' \) \
-            -exec cp {} "$sdk/examples/" \;
-        break
-    fi
-done
+# The SDK's own examples, one folder a language, as the Linux SDK has them.
+cp -r docs/sdk/examples/. "$sdk/examples/"
 cat >"$sdk/README.txt" <<TEXT
 KivraLibrary $version for Windows
 

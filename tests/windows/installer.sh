@@ -74,6 +74,10 @@ shortcuts() { # count of .lnk files in the menu folder
 check "silent install exits 0" run "$setup" /S
 check "program folder installed whole" same_tree "$installed"
 check "four Start-menu entries" shortcuts 4
+check "the SDK's examples in every language" test -f "$installed/help/SDK/examples/c/shutter_sequence.c" \
+    -a -f "$installed/help/SDK/examples/cpp/shutter_sequence.cpp" \
+    -a -f "$installed/help/SDK/examples/python/shutter_sequence.py" \
+    -a -d "$installed/help/SDK/examples/csharp"
 check "listed with its version" registry DisplayVersion "$version"
 check "listed with its publisher" registry Publisher Kivra
 
