@@ -1,6 +1,6 @@
 // The network ports' real budgets: how many exchanges fail over a path
-// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 200,
-// and none may give a wrong value), and how long a silent controller behind
+// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 200
+// over all paths and two in 100 on any one, and none may give a wrong value), and how long a silent controller behind
 // such a path is waited for. A matter of time as well as of correctness, so
 // these run alone, against the library as shipped.
 #include "delayedbridge.h"
@@ -31,7 +31,25 @@ class DelayedPath : public testing::TestWithParam<PathCase>
 {
 };
 
-// At most one exchange in 200 may fail, none may return a wrong value.
+// Exchanges and failures over every path, judged once all have run: a busy
+// machine costs a path a failure or two now and then, a wrong budget costs
+// every path many.
+struct AllPaths : testing::Environment
+{
+    static int exchanges;
+    static int failures;
+    void TearDown() override
+    {
+        std::printf("all paths: %d exchanges, %d failed\n", exchanges, failures);
+        EXPECT_LE(failures * 200, exchanges) << "more than 0.5 % failed over all paths";
+    }
+};
+int AllPaths::exchanges = 0;
+int AllPaths::failures = 0;
+const testing::Environment *const allPaths = testing::AddGlobalTestEnvironment(new AllPaths);
+
+// At most two exchanges in 100 may fail on one path, none may return a wrong
+// value.
 TEST_P(DelayedPath, EveryValueIsItsCallsOwn)
 {
     if (!Ser2Net::available()) {
@@ -47,8 +65,10 @@ TEST_P(DelayedPath, EveryValueIsItsCallsOwn)
     std::printf("%s, %d ms each way: %d exchanges, %d failed, %d wrong\n",
                 kindName(GetParam().kind), GetParam().delayMs, tally.exchanges, tally.failures,
                 tally.wrong);
+    AllPaths::exchanges += tally.exchanges;
+    AllPaths::failures += tally.failures;
     EXPECT_EQ(tally.wrong, 0) << tally.firstWrong;
-    EXPECT_LE(tally.failures * 200, tally.exchanges) << "more than 0.5 % failed";
+    EXPECT_LE(tally.failures * 50, tally.exchanges) << "more than 2 % failed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DelayedPath,
