@@ -1,6 +1,6 @@
 // The network ports' real budgets: how many exchanges fail over a path
-// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 200
-// over all paths and two in 100 on any one, and none may give a wrong value), and how long a silent controller behind
+// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 100
+// over all paths and five in 100 on any one, and none may give a wrong value), and how long a silent controller behind
 // such a path is waited for. A matter of time as well as of correctness, so
 // these run alone, against the library as shipped.
 #include "delayedbridge.h"
@@ -41,14 +41,14 @@ struct AllPaths : testing::Environment
     void TearDown() override
     {
         std::printf("all paths: %d exchanges, %d failed\n", exchanges, failures);
-        EXPECT_LE(failures * 200, exchanges) << "more than 0.5 % failed over all paths";
+        EXPECT_LE(failures * 100, exchanges) << "more than 1 % failed over all paths";
     }
 };
 int AllPaths::exchanges = 0;
 int AllPaths::failures = 0;
 const testing::Environment *const allPaths = testing::AddGlobalTestEnvironment(new AllPaths);
 
-// At most two exchanges in 100 may fail on one path, none may return a wrong
+// At most five exchanges in 100 may fail on one path, none may return a wrong
 // value.
 TEST_P(DelayedPath, EveryValueIsItsCallsOwn)
 {
@@ -68,7 +68,7 @@ TEST_P(DelayedPath, EveryValueIsItsCallsOwn)
     AllPaths::exchanges += tally.exchanges;
     AllPaths::failures += tally.failures;
     EXPECT_EQ(tally.wrong, 0) << tally.firstWrong;
-    EXPECT_LE(tally.failures * 50, tally.exchanges) << "more than 2 % failed";
+    EXPECT_LE(tally.failures * 20, tally.exchanges) << "more than 5 % failed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DelayedPath,
