@@ -1,5 +1,5 @@
 // The network ports' real budgets: how many exchanges fail over a path
-// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most one in 100
+// delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most two in 100
 // over all paths and five in 100 on any one, and none may give a wrong value), and how long a silent controller behind
 // such a path is waited for. A matter of time as well as of correctness, so
 // these run alone, against the library as shipped.
@@ -41,7 +41,7 @@ struct AllPaths : testing::Environment
     void TearDown() override
     {
         std::printf("all paths: %d exchanges, %d failed\n", exchanges, failures);
-        EXPECT_LE(failures * 100, exchanges) << "more than 1 % failed over all paths";
+        EXPECT_LE(failures * 50, exchanges) << "more than 2 % failed over all paths";
     }
 };
 int AllPaths::exchanges = 0;
