@@ -7,6 +7,7 @@
 #                              the installer (Qt for Windows: qt-windows below)
 #   scripts/deps.sh screenshots pictures of Trova.exe under wine
 #   scripts/deps.sh busy       the tests beside a load on every core (scripts/busy.sh)
+#   scripts/deps.sh package    checking the Debian package (scripts/test-package.sh)
 #   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
 #                              (scripts/qt-windows.sh); adds the archive's
 #                              source entries when apt has none
@@ -46,6 +47,9 @@ screenshots)
 busy)
     packages=(stress-ng)
     ;;
+package)
+    packages=(lintian desktop-file-utils appstream strace pkg-config cmake python3)
+    ;;
 qt-windows)
     packages=(
         build-essential perl python3 dpkg-dev xz-utils
@@ -53,7 +57,7 @@ qt-windows)
     )
     ;;
 *)
-    echo "usage: deps.sh [linux|windows|qt-windows|screenshots|busy]" >&2
+    echo "usage: deps.sh [linux|windows|qt-windows|screenshots|busy|package]" >&2
     exit 2
     ;;
 esac
