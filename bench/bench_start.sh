@@ -9,6 +9,7 @@
 #   bench/bench_start.sh [RUNS]     BUILD_DIR=build, KIVRA_WIN_BUILD=build-win
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/xdisplay.sh
 runs=${1:-10}
 linux_app=${BUILD_DIR:-build}/app/Trova
 program=${KIVRA_WIN_BUILD:-build-win}/program
@@ -18,7 +19,6 @@ scripts/deps.sh screenshots
 work=$(mktemp -d)
 export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
-display=:$((90 + RANDOM % 100))
 xvfb_pid=""
 cleanup() {
     /usr/lib/wine/wineserver -k 2>/dev/null || true
@@ -27,10 +27,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_virtual_display
 
 # Wine's prefix and its services are made first and kept running, as on a
 # machine where wine (like Windows) is already up.

@@ -8,6 +8,7 @@
 # are black without a compositing manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/xdisplay.sh
 root=$(pwd)
 build="$root/${KIVRA_WIN_BUILD:-build-win}"
 out=docs/screenshots
@@ -29,7 +30,6 @@ margin=10
 panel_w=700
 panel_h=460
 
-display=:$((90 + RANDOM % 100))
 xvfb_pid="" xcompmgr_pid="" sim_pid="" app_pid=""
 cleanup() {
     for pid in "$app_pid" "$sim_pid" "$xcompmgr_pid" "$xvfb_pid"; do
@@ -41,10 +41,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_virtual_display
 xcompmgr >/dev/null 2>&1 &
 xcompmgr_pid=$!
 
