@@ -23,70 +23,45 @@ using namespace winhost;
 
 struct SimPort::Impl
 {
-    std::string launcher;
-    std::string dir;
-    std::string link;
-    std::string name;
-    bool running = false;
-
-    std::string marker(const char *suffix) const { return hostToDos(dir + "/" + link + suffix); }
+    HostSim sim;
 };
 
 SimPort::SimPort(const SimOptions &options) : d(new Impl)
 {
-    d->launcher = environment("KIVRA_WINSIM_LAUNCHER");
-    d->dir = environment("KIVRA_WINSIM_DIR");
-    const std::string program = environment("KIVRA_WINSIM_PROGRAM");
-    const int number = nextPortNumber();
-    if (d->launcher.empty() || d->dir.empty() || program.empty() || number == 0) {
+    HostSim &sim = d->sim;
+    if (!sim.reserve()) {
         std::fprintf(stderr, "SimPort: the KIVRA_WINSIM_* variables are not set\n");
         return;
     }
-    d->link = kLinkPrefix + std::to_string(number);
-    d->name = kComPrefix + std::to_string(number);
-
-    const std::string ready = d->marker(".ready");
-    const std::string failed = d->marker(".failed");
-    DeleteFileA(ready.c_str());
-    DeleteFileA(failed.c_str());
 #ifdef KIVRA_SIMPORT_NET
-    std::vector<std::string> args = {
-        hostToDos(d->launcher), "start-net", KIVRA_SIMPORT_NET, program, d->dir, d->link};
+    const std::vector<std::string> command = {"start-net", KIVRA_SIMPORT_NET};
 #else
-    std::vector<std::string> args = {hostToDos(d->launcher), "start", program, d->dir, d->link};
+    const std::vector<std::string> command = {"start"};
 #endif
-    for (const std::string &arg : kivrasim::faultArguments(options)) {
-        args.push_back(arg);
-    }
-    d->running = runHost(args) && waitFor({ready, failed}, true, kStartWaitMs) && exists(ready);
+    sim.start(command, kivrasim::faultArguments(options));
 #ifdef KIVRA_SIMPORT_NET
-    std::ifstream url(d->marker(".url"));
-    d->running = d->running && std::getline(url, d->name) && !d->name.empty();
+    std::ifstream url(sim.marker(".url"));
+    sim.running = sim.running && std::getline(url, sim.name) && !sim.name.empty();
 #endif
-    if (!d->running) {
-        std::fprintf(stderr, "SimPort: %s did not start (see %s/%s.log)\n", d->link.c_str(),
-                     d->dir.c_str(), d->link.c_str());
+    if (!sim.running) {
+        std::fprintf(stderr, "SimPort: %s did not start (see %s/%s.log)\n", sim.link.c_str(),
+                     sim.dir.c_str(), sim.link.c_str());
     }
 }
 
 SimPort::~SimPort()
 {
-    if (!d->running) {
-        return;
-    }
-    const std::string ready = d->marker(".ready");
-    if (!runHost({hostToDos(d->launcher), "stop", d->dir, d->link}) ||
-        !waitFor({ready}, false, kStopWaitMs)) {
-        std::fprintf(stderr, "SimPort: %s did not stop\n", d->link.c_str());
+    if (!d->sim.stop()) {
+        std::fprintf(stderr, "SimPort: %s did not stop\n", d->sim.link.c_str());
     }
 }
 
 bool SimPort::isRunning() const
 {
-    return d->running;
+    return d->sim.running;
 }
 
 std::string SimPort::name() const
 {
-    return d->name;
+    return d->sim.name;
 }

@@ -61,17 +61,11 @@ std::string joined(const std::vector<std::string> &args)
 
 struct Simulator::Impl
 {
-    std::string launcher;
-    std::string dir;
-    std::string link;
-    std::string name;
+    HostSim sim;
     std::string error;
     Faults faults; // until start(): the faults the process starts with
     SOCKET socket = INVALID_SOCKET;
     std::string received;
-    bool running = false;
-
-    std::string marker(const char *suffix) const { return hostToDos(dir + "/" + link + suffix); }
 
     bool sendLine(const std::string &line)
     {
@@ -110,7 +104,7 @@ struct Simulator::Impl
         std::string reply;
         if (socket == INVALID_SOCKET || !sendLine(line) || !readLine(reply)) {
             std::fprintf(stderr, "Simulator: no answer to \"%s\" from %s\n", line.c_str(),
-                         link.c_str());
+                         sim.link.c_str());
             return std::string();
         }
         if (reply.rfind("error ", 0) == 0) {
@@ -121,11 +115,11 @@ struct Simulator::Impl
 
     bool connectControl()
     {
-        std::ifstream file(marker(".control"));
+        std::ifstream file(sim.marker(".control"));
         int port = 0;
         std::string key;
         if (!(file >> port >> key)) {
-            error = "no control file from " + link;
+            error = "no control file from " + sim.link;
             return false;
         }
         WSADATA data;
@@ -142,7 +136,7 @@ struct Simulator::Impl
         if (socket == INVALID_SOCKET ||
             ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
             !sendLine("key " + key) || !readLine(reply) || reply != "ok") {
-            error = "the control connection of " + link + " failed";
+            error = "the control connection of " + sim.link + " failed";
             return false;
         }
         return true;
@@ -169,34 +163,17 @@ Simulator::~Simulator()
 bool Simulator::start(const std::string &, const std::string &)
 {
     stop();
-    d->launcher = environment("KIVRA_WINSIM_LAUNCHER");
-    d->dir = environment("KIVRA_WINSIM_DIR");
-    const std::string program = environment("KIVRA_WINSIM_PROGRAM");
-    const int number = nextPortNumber();
-    if (d->launcher.empty() || d->dir.empty() || program.empty() || number == 0) {
+    HostSim &sim = d->sim;
+    if (!sim.reserve()) {
         d->error = "the KIVRA_WINSIM_* variables are not set";
         return false;
     }
-    d->link = kLinkPrefix + std::to_string(number);
-    d->name = kComPrefix + std::to_string(number);
-
-    const std::string ready = d->marker(".ready");
-    const std::string failed = d->marker(".failed");
-    DeleteFileA(ready.c_str());
-    DeleteFileA(failed.c_str());
-    std::vector<std::string> args = {hostToDos(d->launcher),
-                                     "start",
-                                     program,
-                                     d->dir,
-                                     d->link,
-                                     "--control",
-                                     d->dir + "/" + d->link + ".control"};
+    std::vector<std::string> arguments = {"--control", sim.dir + "/" + sim.link + ".control"};
     for (const std::string &arg : faultArguments(d->faults)) {
-        args.push_back(arg);
+        arguments.push_back(arg);
     }
-    d->running = runHost(args) && waitFor({ready, failed}, true, kStartWaitMs) && exists(ready);
-    if (!d->running) {
-        d->error = d->link + " did not start (see " + d->dir + "/" + d->link + ".log)";
+    if (!sim.start({"start"}, arguments)) {
+        d->error = sim.link + " did not start (see " + sim.dir + "/" + sim.link + ".log)";
         return false;
     }
     if (!d->connectControl()) {
@@ -209,24 +186,19 @@ bool Simulator::start(const std::string &, const std::string &)
 void Simulator::stop()
 {
     d->closeControl();
-    if (!d->running) {
-        return;
-    }
-    d->running = false;
-    if (!runHost({hostToDos(d->launcher), "stop", d->dir, d->link}) ||
-        !waitFor({d->marker(".ready")}, false, kStopWaitMs)) {
-        std::fprintf(stderr, "Simulator: %s did not stop\n", d->link.c_str());
+    if (!d->sim.stop()) {
+        std::fprintf(stderr, "Simulator: %s did not stop\n", d->sim.link.c_str());
     }
 }
 
 std::string Simulator::portName() const
 {
-    return d->name;
+    return d->sim.name;
 }
 
 std::string Simulator::linkPath() const
 {
-    return d->dir + "/" + d->link;
+    return d->sim.dir + "/" + d->sim.link;
 }
 
 std::string Simulator::lastError() const
@@ -242,14 +214,14 @@ bool Simulator::hungUp() const
 void Simulator::setFaults(const Faults &faults)
 {
     d->faults = faults;
-    if (d->running) {
+    if (d->sim.running) {
         d->command("faults" + joined(faultArguments(faults)));
     }
 }
 
 Faults Simulator::faults() const
 {
-    if (!d->running) {
+    if (!d->sim.running) {
         return d->faults;
     }
     std::istringstream words(d->command("getfaults"));

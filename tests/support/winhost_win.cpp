@@ -92,4 +92,48 @@ int nextPortNumber()
     return next++;
 }
 
+bool HostSim::reserve()
+{
+    launcher = environment("KIVRA_WINSIM_LAUNCHER");
+    program = environment("KIVRA_WINSIM_PROGRAM");
+    dir = environment("KIVRA_WINSIM_DIR");
+    const int number = nextPortNumber();
+    if (launcher.empty() || program.empty() || dir.empty() || number == 0) {
+        return false;
+    }
+    link = kLinkPrefix + std::to_string(number);
+    name = kComPrefix + std::to_string(number);
+    return true;
+}
+
+std::string HostSim::marker(const char *suffix) const
+{
+    return hostToDos(dir + "/" + link + suffix);
+}
+
+bool HostSim::start(const std::vector<std::string> &command,
+                    const std::vector<std::string> &arguments)
+{
+    const std::string ready = marker(".ready");
+    const std::string failed = marker(".failed");
+    DeleteFileA(ready.c_str());
+    DeleteFileA(failed.c_str());
+    std::vector<std::string> args = {hostToDos(launcher)};
+    args.insert(args.end(), command.begin(), command.end());
+    args.insert(args.end(), {program, dir, link});
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    running = runHost(args) && waitFor({ready, failed}, true, kStartWaitMs) && exists(ready);
+    return running;
+}
+
+bool HostSim::stop()
+{
+    if (!running) {
+        return true;
+    }
+    running = false;
+    return runHost({hostToDos(launcher), "stop", dir, link}) &&
+           waitFor({marker(".ready")}, false, kStopWaitMs);
+}
+
 } // namespace winhost

@@ -35,6 +35,29 @@ bool waitFor(const std::vector<std::string> &files, bool want, DWORD limitMs);
 // after all others (its previous simulator long gone); 0 when none are mapped.
 int nextPortNumber();
 
+// One kivra-sim on the host behind a mapped COM port, started and stopped by
+// simlaunch.sh, whose link and marker files live in KIVRA_WINSIM_DIR.
+struct HostSim
+{
+    std::string launcher; // host paths, from the environment
+    std::string program;
+    std::string dir;
+    std::string link; // WSIMn
+    std::string name; // COMn
+    bool running = false;
+
+    // Takes the next mapped port; false when the KIVRA_WINSIM_* variables
+    // are missing.
+    bool reserve();
+    std::string marker(const char *suffix) const;
+    // simlaunch.sh with command ("start", or "start-net" and the kind), the
+    // simulator's program, directory and link, then arguments; waits for
+    // its ready or failed marker.
+    bool start(const std::vector<std::string> &command, const std::vector<std::string> &arguments);
+    // Stops it when running; false when it did not go.
+    bool stop();
+};
+
 } // namespace winhost
 
 #endif
