@@ -1,8 +1,9 @@
 // The network ports' real budgets: how many exchanges fail over a path
 // delayed by 0 to 100 ms each way, raw and with RFC 2217 (at most two in 100
-// over all paths and five in 100 on any one, and none may give a wrong value), and how long a silent controller behind
-// such a path is waited for. A matter of time as well as of correctness, so
-// these run alone, against the library as shipped.
+// over all paths and five in 100 on any one, and none may give a wrong
+// value), and how long a silent controller behind such a path is waited
+// for. A matter of time as well as of correctness, so these run alone,
+// against the library as shipped.
 #include "delayedbridge.h"
 
 #include <gtest/gtest.h>

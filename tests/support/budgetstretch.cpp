@@ -8,10 +8,7 @@ namespace {
 
 struct StretchAtLoad
 {
-    StretchAtLoad()
-    {
-        kivra::setBudgetStretchForTests(KIVRA_TEST_BUDGET_STRETCH);
-    }
+    StretchAtLoad() { kivra::setBudgetStretchForTests(KIVRA_TEST_BUDGET_STRETCH); }
 };
 const StretchAtLoad stretchAtLoad;
 
