@@ -67,22 +67,40 @@ sudo_cmd=()
 export DEBIAN_FRONTEND=noninteractive
 updated=0
 # A mirror caught mid-sync fails an index now and then ("File has unexpected
-# size"); a later try may find it whole. If it stays broken, what the other
+# size"); a later try may find it whole, so a new failure waits before the next
+# try. An index that fails the same way twice is broken in the archive, not
+# mid-sync: the tries left go at once. If it stays broken, what the other
 # indexes hold is installed, and apt-get install says what is missing.
 apt_update() {
-    local try
+    local try log errors previous=""
+    log=$(mktemp)
     for try in 1 2 3; do
-        "${sudo_cmd[@]}" apt-get update -qq && return 0
+        if "${sudo_cmd[@]}" apt-get update -qq >"$log" 2>&1; then
+            rm -f "$log"
+            return 0
+        fi
+        errors=$(grep '^E:' "$log" | sort -u || true)
+        [ "$errors" = "$previous" ] && grep -q 'unexpected size' <<<"$errors" && continue
+        previous=$errors
         [ $try -lt 3 ] && sleep $((try * 10))
     done
-    echo "deps.sh: an index failed to download; installing from the ones that came" >&2
+    # Each failed index once, not once per try.
+    sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' "$log" | sort -u |
+        sed 's/^/deps.sh: index failed to download: /' >&2
+    grep -v '^E: Failed to fetch\|^W:\|^E: Some index files' "$log" | grep '^E:' | sort -u >&2 || true
+    rm -f "$log"
+    echo "deps.sh: installing from the indexes that came" >&2
 }
-install_missing() { # packages...
-    local missing=() p
+missing_of() { # packages...: those not installed
+    local p
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$p")
+            echo "$p"
     done
+}
+install_missing() { # packages...
+    local missing=()
+    mapfile -t missing < <(missing_of "$@")
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     if [ $updated -eq 0 ]; then
@@ -91,18 +109,40 @@ install_missing() { # packages...
     fi
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+# A package only some tests need: when it cannot be installed, one line says
+# why and the run goes on without those tests.
+install_optional() { # what it is for, packages...
+    local purpose=$1 log
+    shift
+    log=$(mktemp)
+    if ! install_missing "$@" >"$log" 2>&1; then
+        # apt's first unmet dependency says more than its closing line.
+        echo "deps.sh: $* not installable, so $purpose ($(grep -m 1 -o '[^ ].*Depends:.*' "$log" ||
+            grep -m 1 '^E:' "$log" || tail -n 1 "$log"))"
+    else
+        cat "$log"
+    fi
+    rm -f "$log"
+}
+
+# For the check of these rules alone: a package that cannot be installed put
+# in the place of the 32-bit loader, or added to what the group needs.
+[ -n "${KIVRA_DEPS_CHECK_REQUIRED:-}" ] && packages+=("$KIVRA_DEPS_CHECK_REQUIRED")
+wine32=${KIVRA_DEPS_CHECK_WINE32:-wine32:i386}
 
 install_missing "${packages[@]}"
 if [ "$group" = windows ]; then
-    # Wine's 32-bit loader is worth installing only where the kernel runs
-    # 32-bit programs, which the i386 C library's loader tells.
+    # Wine's 32-bit loader runs only the 32-bit tests, and only where the
+    # kernel runs 32-bit programs, which the i386 C library's loader tells.
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         "${sudo_cmd[@]}" dpkg --add-architecture i386
         updated=0
     fi
-    install_missing libc6:i386
+    install_optional "the 32-bit Windows tests will not run" libc6:i386
     if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-        install_missing wine32:i386
+        install_optional "the 32-bit Windows tests will not run" "$wine32"
+    else
+        echo "deps.sh: this kernel runs no 32-bit programs, so the 32-bit Windows tests will not run"
     fi
 fi
 # Source entries for the archives apt already uses for binary packages, with
