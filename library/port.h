@@ -24,6 +24,10 @@ constexpr int kParityNone = 0;
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;
 
+// The longest one wait for input lasts while nothing arrives: the step of
+// every read, and the unit of the exchanges' attempt budgets.
+constexpr std::chrono::milliseconds kReadSlice{1};
+
 class Port
 {
 public:
@@ -45,7 +49,7 @@ public:
     virtual int write(const uint8_t *bytes, int count, Clock::time_point until) = 0;
 
     // Collects up to wanted bytes (at most kStagingBytes) into target,
-    // pausing at most 1 ms at a time while nothing arrives, until wanted
+    // pausing at most kReadSlice at a time while nothing arrives, until wanted
     // bytes have come or until has passed. Returns the count received
     // (target's first wanted bytes are then written, zero-padded), or -1 when
     // the port failed or hung up (target untouched).

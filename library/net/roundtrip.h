@@ -6,6 +6,8 @@
 #ifndef KIVRA_ROUNDTRIP_H
 #define KIVRA_ROUNDTRIP_H
 
+#include "port.h"
+
 #include <chrono>
 
 namespace kivra {
@@ -19,7 +21,7 @@ constexpr std::chrono::milliseconds kMaxPathAllowance{2000};
 // TCP's own first retransmission time.
 constexpr std::chrono::milliseconds kUnsettledAllowance{1000};
 // The finest step a wait can take: the variation term never drops below it.
-constexpr std::chrono::microseconds kAllowanceGranularity{1000};
+constexpr std::chrono::microseconds kAllowanceGranularity = kReadSlice;
 
 class RoundTrip
 {

@@ -95,7 +95,7 @@ int exchange(int handle, int code, const uint8_t *data, int length, KivraExchang
     RoundTrip *path = port.roundTrip();
     // A network between here and the line adds its round trip to the
     // controller's own patience.
-    const Clock::duration budget = attempts * kAttemptTime * budgetStretch.load() +
+    const Clock::duration budget = attempts * kReadSlice * budgetStretch.load() +
                                    (path ? path->allowance() : Clock::duration::zero());
     lastAttempts = attempts;
     Inbox inbox(port);

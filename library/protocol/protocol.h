@@ -7,7 +7,6 @@
 #include "KivraVocabulary.h"
 #include "frame.h"
 
-#include <chrono>
 #include <cstdint>
 
 namespace kivra {
@@ -66,14 +65,12 @@ static_assert(KIVRA_VALUE_REPLY_BYTES == replyFrameBytes(kValueBytes), "a value 
 static_assert(KIVRA_TEXT_REPLY_BYTES == replyFrameBytes(kTextBytes), "a text reply");
 static_assert(KIVRA_DEBUG_REPLY_BYTES == kReplyBufferBytes, "the largest reply");
 
-// Each read attempt is a 1 ms slice of the reply budget.
-constexpr std::chrono::milliseconds kAttemptTime{1};
-
 // One transaction: builds the request, discards stale input, sends, collects
 // up to the kind's wanted reply bytes into reply (kReplyBufferBytes long) and
 // validates them. Returns the checkReply() result. The write and the read
-// share one deadline, the kind's attempts in ms after the start (plus the
-// measured allowance of a network path, for ports reached over one), and
+// share one deadline, the kind's attempts in read slices (port.h) after the
+// start (plus the measured allowance of a network path, for ports reached
+// over one), and
 // unsent output is dropped then. When the reply is incomplete, what it still
 // owes is dropped by the next exchange on the handle (latereplies.h).
 int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,

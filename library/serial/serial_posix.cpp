@@ -3,6 +3,7 @@
 #include "serial.h"
 
 #include "handles.h"
+#include "kivra_timespec.h"
 #include "lowlatency.h"
 #include "ports.h"
 
@@ -22,13 +23,9 @@ namespace kivra {
 
 namespace {
 
-// One read attempt waits at most this long for input.
-constexpr std::chrono::microseconds kAttemptSlice{1000};
 // Ports are kept off descriptors 0 to 2, so a handle never names a standard
 // stream and openSerial never returns 0.
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
-
-constexpr long long kNanosPerSecond = 1000000000LL;
 
 enum class IoFailure
 {
@@ -95,11 +92,8 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
     if (left <= Clock::duration::zero()) {
         return 0;
     }
-    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::min<Clock::duration>(left, slice));
-    timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait.count() / kNanosPerSecond);
-    timeout.tv_nsec = static_cast<long>(wait.count() % kNanosPerSecond);
+    const timespec timeout = toTimespec(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::min<Clock::duration>(left, slice)));
     pollfd entry{fd, events, 0};
     return ppoll(&entry, 1, &timeout, nullptr) > 0 ? entry.revents : 0;
 }
@@ -192,7 +186,7 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
         if (Clock::now() >= until) {
             break;
         }
-        const short revents = waitFor(fd_, POLLIN, until, kAttemptSlice);
+        const short revents = waitFor(fd_, POLLIN, until, kReadSlice);
         if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
             return -1;
         }

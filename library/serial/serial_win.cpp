@@ -29,7 +29,7 @@ constexpr DWORD kWriteMsPerByte = 5000;
 constexpr DWORD kWriteConstantMs = 500;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
-constexpr DWORD kPauseMs = 1;
+constexpr DWORD kPauseMs = static_cast<DWORD>(kReadSlice.count());
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
 constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
