@@ -70,7 +70,7 @@ static_assert(KIVRA_DEBUG_REPLY_BYTES == kReplyBufferBytes, "the largest reply")
 // validates them. Returns the checkReply() result. The write and the read
 // share one deadline, the kind's attempts in read slices (port.h) after the
 // start (plus the measured allowance of a network path, for ports reached
-// over one), and
+// over one; both stretched for tests, teststretch.h), and
 // unsent output is dropped then. When the reply is incomplete, what it still
 // owes is dropped by the next exchange on the handle (latereplies.h).
 int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,
@@ -79,14 +79,6 @@ int exchange(int handle, int code, const uint8_t *data, int length, KivraExchang
 // The attempt budget of the last exchange this thread ran on an open port:
 // lets tests tell the budgets apart without timing them.
 int lastExchangeAttempts();
-
-// For tests of behaviour rather than of time: every exchange's own budget
-// (and with it its late-reply window) is multiplied by factor, so that a
-// machine busy enough to wake the simulated controller late does not change
-// what a test sees. 1, the default, is the controller's own. Not exported:
-// only code linked with the library's objects reaches it.
-void setBudgetStretchForTests(int factor);
-int budgetStretchForTests();
 
 // Sends value as 4 little-endian bytes; returns the exchange status.
 int sendValue(int handle, int code, int32_t value, KivraExchangeKind kind);
