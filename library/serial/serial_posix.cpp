@@ -2,10 +2,8 @@
 // the terminal's file descriptor, which callers never see.
 #include "serial.h"
 
-#include "handles.h"
 #include "kivra_timespec.h"
 #include "lowlatency.h"
-#include "ports.h"
 
 #include <cerrno>
 #include <chrono>
@@ -23,8 +21,9 @@ namespace kivra {
 
 namespace {
 
-// Ports are kept off descriptors 0 to 2, so a handle never names a standard
-// stream and openSerial never returns 0.
+// Ports are kept off descriptors 0 to 2: in a process that has closed a
+// standard stream, output meant for it (the debug lines on standard error
+// among it) would otherwise reach the controller.
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
 
 enum class IoFailure
@@ -197,15 +196,26 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openSerialDevice(const std::string &path, dev_t expected)
+std::string serialClaimKey(const std::string &path)
+{
+    // The same device may be reached by several paths (a published link, a
+    // by-id link, the node itself).
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
+        return "device " + std::to_string(info.st_rdev);
+    }
+    return path;
+}
+
+std::unique_ptr<Port> openSerialDevice(const std::string &path, dev_t expected)
 {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return -1;
+        return nullptr;
     }
     fd = moveAboveStandardStreams(fd);
     if (fd < 0) {
-        return -1;
+        return nullptr;
     }
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
@@ -215,19 +225,13 @@ int openSerialDevice(const std::string &path, dev_t expected)
     if (!isatty(fd) || (expected != 0 && (fstat(fd, &info) != 0 || info.st_rdev != expected)) ||
         flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return -1;
+        return nullptr;
     }
     ioctl(fd, TIOCEXCL);
     auto port = std::make_unique<TtyPort>(fd);
     setLine(fd);
     tcflush(fd, TCIOFLUSH);
-    return addPort(std::move(port));
-}
-
-void closePort(int handle)
-{
-    // The port closes as it is destroyed, after the last exchange on it.
-    removePort(handle);
+    return port;
 }
 
 } // namespace kivra
