@@ -54,8 +54,6 @@ enum Command : uint16_t
     kCmdSetEndPointTime = KIVRA_CMD_SET_END_POINT_TIME,
 };
 
-constexpr int kValueBytes = 4;                    // parameter values and the frequency
-constexpr int kTextBytes = KIVRA_TEXT_FIELD_SIZE; // device name, serial number, software version
 constexpr int kReplyBufferBytes = kFrameBufferBytes;
 
 // The kinds of exchange, each with the reply bytes it waits for and the read
