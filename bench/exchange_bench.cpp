@@ -8,6 +8,7 @@
 //
 // Usage: exchange_bench [exchanges]   (default 2000; silent runs use 1/20)
 #include "KivraLibrary.h"
+#include "KivraVocabulary.h"
 #include "benchports.h"
 #include "simport.h"
 
@@ -31,7 +32,6 @@ constexpr double kBaud = 115200.0;
 constexpr double kBitsPerByte = 11.0; // start, 8 data, 2 stop
 constexpr int kRequestBytes = 12;
 constexpr int kReplyBytes = 14;
-constexpr double kBudgetMs = 30.0; // getter attempts x 1 ms
 constexpr int kParallelPorts = 8;
 
 struct Figures
@@ -153,10 +153,12 @@ int main(int argc, char **argv)
     lineRate.lineRate = true;
     SimOptions silent;
     silent.silent = true;
+    // The vocabulary's attempts are the budget in ms.
+    const double budgetMs = kivraExchange(KIVRA_EXCHANGE_GET)->attempts;
 
     const bool ok =
         run(lineRate, exchanges, "get exchange at 115200 baud 8N2", lineLimitMs, "limit") &&
-        run(silent, std::max(1, exchanges / kSilentShare), "silent controller", kBudgetMs,
+        run(silent, std::max(1, exchanges / kSilentShare), "silent controller", budgetMs,
             "budget") &&
         runParallel(exchanges);
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -9,8 +9,8 @@ namespace kivra {
 
 struct HandleEntry
 {
-    explicit HandleEntry(std::unique_ptr<Port> p) : port(std::move(p)) {}
-    std::unique_ptr<Port> port;
+    explicit HandleEntry(HeldPort p) : held(std::move(p)) {}
+    HeldPort held;
     ExchangeState state;
     // One exchange at a time per port.
     std::mutex exchange;
@@ -61,7 +61,7 @@ PortLease::~PortLease()
 
 Port &PortLease::port() const
 {
-    return *entry_->port;
+    return *entry_->held.port;
 }
 
 ExchangeState &PortLease::state() const
@@ -69,9 +69,9 @@ ExchangeState &PortLease::state() const
     return entry_->state;
 }
 
-int addPort(std::unique_ptr<Port> port)
+int addPort(HeldPort held)
 {
-    if (!port) {
+    if (!held.port) {
         return -1;
     }
     Table &t = table();
@@ -79,7 +79,7 @@ int addPort(std::unique_ptr<Port> port)
     do {
         t.lastHandle = t.lastHandle == INT_MAX ? 1 : t.lastHandle + 1;
     } while (t.entries.count(t.lastHandle) != 0);
-    t.entries.emplace(t.lastHandle, std::make_shared<HandleEntry>(std::move(port)));
+    t.entries.emplace(t.lastHandle, std::make_shared<HandleEntry>(std::move(held)));
     return t.lastHandle;
 }
 
@@ -100,18 +100,18 @@ PortLease leasePort(int handle)
     return PortLease(std::move(entry));
 }
 
-std::unique_ptr<Port> removePort(int handle)
+HeldPort removePort(int handle)
 {
     Table &t = table();
     std::unique_lock<std::mutex> lock(t.mutex);
     const auto it = t.entries.find(handle);
     if (it == t.entries.end()) {
-        return nullptr;
+        return HeldPort();
     }
     std::shared_ptr<HandleEntry> entry = it->second;
     t.entries.erase(it);
     t.released.wait(lock, [&entry] { return entry->inUse == 0; });
-    return std::move(entry->port);
+    return std::move(entry->held);
 }
 
 } // namespace kivra

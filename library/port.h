@@ -1,7 +1,8 @@
 // An open port as the exchange code sees it: a byte stream in each direction
-// with a deadline on every wait. Each kind of port (a terminal device, a COM
-// port, a network connection) implements it in its own file; the handle table
-// holds one per open handle. Ports know nothing of frames.
+// with a deadline on every wait, and for a port reached over a network the
+// round trip of its path. Each kind of port (a terminal device, a COM port, a
+// network connection) implements it in its own file; the handle table holds
+// one per open handle. Ports know nothing of frames.
 #ifndef KIVRA_PORT_H
 #define KIVRA_PORT_H
 
@@ -12,8 +13,6 @@ namespace kivra {
 
 using Clock = std::chrono::steady_clock;
 
-class RoundTrip;
-
 // The controller's line, which every kind of port sets up when it opens:
 // 115200 baud, 8 data bits, no parity, 2 stop bits.
 constexpr int kBaudRate = 115200;
@@ -23,6 +22,14 @@ constexpr int kParityNone = 0;
 
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;
+
+// The longest one wait for input lasts while nothing arrives: the step of
+// every read, and the unit of the exchanges' attempt budgets.
+constexpr std::chrono::milliseconds kReadSlice{1};
+
+// No exchange waits longer than this beyond the controller's own budget,
+// however slow a network path seems.
+constexpr std::chrono::milliseconds kMaxPathAllowance{2000};
 
 class Port
 {
@@ -45,16 +52,26 @@ public:
     virtual int write(const uint8_t *bytes, int count, Clock::time_point until) = 0;
 
     // Collects up to wanted bytes (at most kStagingBytes) into target,
-    // pausing at most 1 ms at a time while nothing arrives, until wanted
+    // pausing at most kReadSlice at a time while nothing arrives, until wanted
     // bytes have come or until has passed. Returns the count received
     // (target's first wanted bytes are then written, zero-padded), or -1 when
     // the port failed or hung up (target untouched).
     virtual int read(uint8_t *target, int wanted, Clock::time_point until) = 0;
 
-    // The measured round trip of the network between this computer and the
-    // controller's line, for a port reached over one; null for a port on
-    // this computer, whose exchanges keep the controller's own budgets.
-    virtual RoundTrip *roundTrip() { return nullptr; }
+    // The path: the network between this computer and the controller's
+    // line, for a port reached over one. A port on this computer has none,
+    // and its exchanges keep the controller's own budgets.
+    virtual bool hasPath() const { return false; }
+
+    // What an exchange may wait for its reply beyond the controller's budget
+    // (at most kMaxPathAllowance); zero without a path.
+    virtual Clock::duration pathAllowance() const { return Clock::duration::zero(); }
+
+    // One round trip observed on the path: a request until its whole reply.
+    virtual void samplePath(Clock::duration) {}
+
+    // An exchange has run on the path, whatever came of it.
+    virtual void settlePath() {}
 };
 
 } // namespace kivra

@@ -1,5 +1,7 @@
 #include "pty.h"
 
+#include "kivra_timespec.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +18,6 @@ namespace kivrasim {
 namespace {
 
 constexpr size_t kPtsNameBytes = 128;
-constexpr long kNanosPerSecond = 1000000000L;
 
 std::string failure(const char *what)
 {
@@ -107,11 +108,7 @@ bool writeMaster(const Pty &pty, const uint8_t *bytes, size_t count)
 void sleepUntil(std::chrono::steady_clock::time_point deadline)
 {
     // steady_clock is CLOCK_MONOTONIC on the platforms this runs on.
-    const auto ns =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
-    timespec ts{};
-    ts.tv_sec = time_t(ns / kNanosPerSecond);
-    ts.tv_nsec = static_cast<long>(ns % kNanosPerSecond);
+    const timespec ts = kivra::toTimespec(deadline.time_since_epoch());
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
 }

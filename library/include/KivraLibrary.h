@@ -9,8 +9,8 @@
  * The library keeps no state between calls except the table of handles it
  * has opened; the caller owns each handle from openSerial() to closeSerial().
  * Nothing is retried.
- * Handles are never reused within a process: a closed handle fails with -2
- * and never reaches a port opened after it.
+ * A closed handle fails with -2 and does not reach a port opened after it:
+ * its value is given again only after 2^31 - 1 more opens in the process.
  *
  * A call never takes longer than its reply budget (30 ms; 14 ms for text
  * writes and drive tuning, 28 ms for sendDebugData) plus a few milliseconds,

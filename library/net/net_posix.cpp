@@ -1,6 +1,8 @@
 // TCP sockets on POSIX: the system calls behind netsocket.cpp.
 #include "netsystem.h"
 
+#include "kivra_timespec.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/tcp.h>
@@ -11,7 +13,6 @@ namespace kivra {
 
 namespace {
 
-constexpr long long kNanosPerSecond = 1000000000LL;
 // Sockets are kept off descriptors 0 to 2, as ports are.
 constexpr int kFirstDescriptor = STDERR_FILENO + 1;
 
@@ -88,9 +89,7 @@ NetIo netLastFailure()
 
 bool netWaitFor(NetSocket socket, bool write, std::chrono::nanoseconds wait)
 {
-    timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait.count() / kNanosPerSecond);
-    timeout.tv_nsec = static_cast<long>(wait.count() % kNanosPerSecond);
+    const timespec timeout = toTimespec(wait);
     pollfd entry{fdOf(socket), static_cast<short>(write ? POLLOUT : POLLIN), 0};
     return ppoll(&entry, 1, &timeout, nullptr) > 0;
 }

@@ -8,8 +8,6 @@ namespace kivra {
 
 namespace {
 
-// One wait for input lasts at most this long, as on a local port.
-constexpr std::chrono::microseconds kAttemptSlice{1000};
 // A request is at most 64 bytes; a socket that cannot take it within this
 // long belongs to a server that has stopped reading.
 constexpr std::chrono::milliseconds kSendPatience{20};
@@ -217,7 +215,7 @@ int NetPort::read(uint8_t *target, int wanted, Clock::time_point until)
         if (NetClock::now() >= until) {
             break;
         }
-        netWaitReadable(socket_, until, kAttemptSlice);
+        netWaitReadable(socket_, until, kReadSlice);
     }
     const int received = std::min(wanted, static_cast<int>(data.size()));
     if (static_cast<int>(data.size()) > wanted) {

@@ -43,9 +43,13 @@ public:
     // Returns -1 when the connection is lost.
     int read(uint8_t *target, int wanted, Clock::time_point until) override;
 
-    // Measured at open (the connection's set-up, or the RFC 2217 line
-    // settings' answers), then kept current by the exchanges.
-    RoundTrip *roundTrip() override { return &roundTrip_; }
+    // The path's round trip is measured at open (the connection's set-up, or
+    // the RFC 2217 line settings' answers), then kept current by the
+    // exchanges.
+    bool hasPath() const override { return true; }
+    Clock::duration pathAllowance() const override { return roundTrip_.allowance(); }
+    void samplePath(Clock::duration roundTrip) override { roundTrip_.sample(roundTrip); }
+    void settlePath() override { roundTrip_.settle(); }
 
     bool lost() const { return socket_ == kNoSocket; }
 

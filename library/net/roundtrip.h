@@ -2,24 +2,23 @@
 // line when a network lies between them: measured on the connection, smoothed
 // as TCP smooths its own (RFC 6298), and turned into the time an exchange may
 // wait for its reply beyond the controller's own budget. Pure arithmetic; the
-// network port feeds it and the exchange code reads it.
+// network port feeds it, and the exchange code reads it through the port
+// (port.h: the path).
 #ifndef KIVRA_ROUNDTRIP_H
 #define KIVRA_ROUNDTRIP_H
+
+#include "port.h"
 
 #include <chrono>
 
 namespace kivra {
-
-// No exchange waits longer than this beyond its local budget, however slow
-// the path seems.
-constexpr std::chrono::milliseconds kMaxPathAllowance{2000};
 // Until a connection has carried its first exchange, its set-up may have
 // measured less than the whole path (a relay such as a tunnel or a proxy
 // answers the connection itself), so that exchange gets at least this long;
 // TCP's own first retransmission time.
 constexpr std::chrono::milliseconds kUnsettledAllowance{1000};
 // The finest step a wait can take: the variation term never drops below it.
-constexpr std::chrono::microseconds kAllowanceGranularity{1000};
+constexpr std::chrono::microseconds kAllowanceGranularity = kReadSlice;
 
 class RoundTrip
 {

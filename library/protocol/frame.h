@@ -19,6 +19,9 @@ constexpr int kFrameBufferBytes = 64;
 constexpr int kMaxRequestData = kFrameBufferBytes - kRequestHeaderBytes - kCheckWordBytes; // 56
 constexpr int kMinReplyBytes = kReplyHeaderBytes + kCheckWordBytes;                        // 10
 static_assert(kMaxRequestData == KIVRA_DEBUG_DATA_MAX, "the public header's limit is a full frame");
+// The data of the value and the text exchanges, in both directions.
+constexpr int kValueBytes = 4;                    // parameter values and the frequency
+constexpr int kTextBytes = KIVRA_TEXT_FIELD_SIZE; // device name, serial number, software version
 
 // Data areas always fill whole 16-bit words, in both directions: an odd data
 // length is followed by one zero pad byte before the check word, while the

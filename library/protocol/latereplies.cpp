@@ -1,7 +1,7 @@
 #include "latereplies.h"
 
 #include "frame.h"
-#include "protocol.h"
+#include "teststretch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -121,9 +121,10 @@ Outcome takeOwed(Inbox &inbox, ExchangeState &state, Clock::time_point wait,
 
 } // namespace
 
-bool settleBeforeSending(Inbox &inbox, ExchangeState &state, RoundTrip *path,
-                         Clock::duration budget)
+bool settleBeforeSending(Inbox &inbox, ExchangeState &state, Clock::duration budget)
 {
+    Port &port = inbox.port();
+    const bool onPath = port.hasPath();
     if (state.owes && Clock::now() >= state.owed.until) {
         state.owes = false;
     }
@@ -137,19 +138,19 @@ bool settleBeforeSending(Inbox &inbox, ExchangeState &state, RoundTrip *path,
         Clock::time_point wait = now;
         if (state.waitFirst) {
             wait = state.owed.until;
-        } else if (path && whole) {
+        } else if (onPath && whole) {
             wait = std::min(state.owed.until, now + budget);
         }
         const Clock::time_point sentAt = state.owed.sentAt;
         const Outcome outcome = takeOwed(inbox, state, wait, wait, false);
-        if (path && whole && outcome == Outcome::Taken) {
-            path->sample(Clock::now() - sentAt);
+        if (onPath && whole && outcome == Outcome::Taken) {
+            port.samplePath(Clock::now() - sentAt);
         }
     }
     state.waitFirst = false;
     // What else has arrived is stale; the port drops the rest.
     inbox.clear();
-    return !(path && state.owes && state.owed.tailBytes == 0);
+    return !(onPath && state.owes && state.owed.tailBytes == 0);
 }
 
 bool dropOwedAfterSending(Inbox &inbox, ExchangeState &state, Clock::time_point deadline)

@@ -17,7 +17,6 @@
 #ifndef KIVRA_LATEREPLIES_H
 #define KIVRA_LATEREPLIES_H
 
-#include "net/roundtrip.h"
 #include "port.h"
 
 #include <cstdint>
@@ -49,6 +48,8 @@ class Inbox
 public:
     explicit Inbox(Port &port) : port_(port) {}
 
+    Port &port() const { return port_; }
+
     // Makes count bytes available if they arrive by until. Returns how many
     // are available, or -1 once the port has failed.
     int fill(int count, Clock::time_point until);
@@ -67,10 +68,10 @@ private:
 
 // Before the request goes out: what has arrived pays what is owed, and the
 // rest of the window is waited out where the last exchange asked for it. On
-// a path, a whole frame still owed is waited for up to budget; returns false
-// when it is still out then: this exchange must not send.
-bool settleBeforeSending(Inbox &inbox, ExchangeState &state, RoundTrip *path,
-                         Clock::duration budget);
+// a path (the inbox's port has one), a whole frame still owed is waited for
+// up to budget; returns false when it is still out then: this exchange must
+// not send.
+bool settleBeforeSending(Inbox &inbox, ExchangeState &state, Clock::duration budget);
 
 // After the request went out, until the exchange's deadline: drops what
 // arrives of the owed reply ahead of this exchange's own. Returns true when

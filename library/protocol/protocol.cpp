@@ -3,11 +3,10 @@
 #include "debuglog.h"
 #include "handles.h"
 #include "latereplies.h"
-#include "net/roundtrip.h"
+#include "teststretch.h"
 #include "trace.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -53,23 +52,12 @@ int readValueBytes(int handle, int code, KivraExchangeKind kind, uint8_t *bytes)
 }
 
 thread_local int lastAttempts = 0;
-std::atomic<int> budgetStretch{1};
 
 } // namespace
 
 int lastExchangeAttempts()
 {
     return lastAttempts;
-}
-
-void setBudgetStretchForTests(int factor)
-{
-    budgetStretch = std::max(1, factor);
-}
-
-int budgetStretchForTests()
-{
-    return budgetStretch;
 }
 
 int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,
@@ -92,14 +80,14 @@ int exchange(int handle, int code, const uint8_t *data, int length, KivraExchang
     }
     Port &port = lease.port();
     ExchangeState &state = lease.state();
-    RoundTrip *path = port.roundTrip();
+    const bool onPath = port.hasPath();
     // A network between here and the line adds its round trip to the
     // controller's own patience.
-    const Clock::duration budget = attempts * kAttemptTime * budgetStretch.load() +
-                                   (path ? path->allowance() : Clock::duration::zero());
+    const Clock::duration budget =
+        attempts * kReadSlice * budgetStretchForTests() + port.pathAllowance();
     lastAttempts = attempts;
     Inbox inbox(port);
-    if (!settleBeforeSending(inbox, state, path, budget)) {
+    if (!settleBeforeSending(inbox, state, budget)) {
         if (kTraceEnabled) {
             traceHeld(code, *shape);
         }
@@ -127,13 +115,13 @@ int exchange(int handle, int code, const uint8_t *data, int length, KivraExchang
         std::memset(reply, 0, static_cast<size_t>(wanted));
         std::memcpy(reply, inbox.bytes(), static_cast<size_t>(received));
     }
-    rememberOwed(state, reply, received, wanted, start, budget, path != nullptr, dropped);
-    if (path) {
+    rememberOwed(state, reply, received, wanted, start, budget, onPath, dropped);
+    if (onPath) {
         // Only a read that ended early says how long the path took.
         if (received == wanted) {
-            path->sample(end - start);
+            port.samplePath(end - start);
         }
-        path->settle();
+        port.settlePath();
     }
     const int result = checkReply(reply, received);
     if (kTraceEnabled) {

@@ -7,7 +7,6 @@
 #include "KivraVocabulary.h"
 #include "frame.h"
 
-#include <chrono>
 #include <cstdint>
 
 namespace kivra {
@@ -55,8 +54,6 @@ enum Command : uint16_t
     kCmdSetEndPointTime = KIVRA_CMD_SET_END_POINT_TIME,
 };
 
-constexpr int kValueBytes = 4;                    // parameter values and the frequency
-constexpr int kTextBytes = KIVRA_TEXT_FIELD_SIZE; // device name, serial number, software version
 constexpr int kReplyBufferBytes = kFrameBufferBytes;
 
 // The kinds of exchange, each with the reply bytes it waits for and the read
@@ -66,14 +63,12 @@ static_assert(KIVRA_VALUE_REPLY_BYTES == replyFrameBytes(kValueBytes), "a value 
 static_assert(KIVRA_TEXT_REPLY_BYTES == replyFrameBytes(kTextBytes), "a text reply");
 static_assert(KIVRA_DEBUG_REPLY_BYTES == kReplyBufferBytes, "the largest reply");
 
-// Each read attempt is a 1 ms slice of the reply budget.
-constexpr std::chrono::milliseconds kAttemptTime{1};
-
 // One transaction: builds the request, discards stale input, sends, collects
 // up to the kind's wanted reply bytes into reply (kReplyBufferBytes long) and
 // validates them. Returns the checkReply() result. The write and the read
-// share one deadline, the kind's attempts in ms after the start (plus the
-// measured allowance of a network path, for ports reached over one), and
+// share one deadline, the kind's attempts in read slices (port.h) after the
+// start (plus the measured allowance of a network path, for ports reached
+// over one; both stretched for tests, teststretch.h), and
 // unsent output is dropped then. When the reply is incomplete, what it still
 // owes is dropped by the next exchange on the handle (latereplies.h).
 int exchange(int handle, int code, const uint8_t *data, int length, KivraExchangeKind kind,
@@ -82,14 +77,6 @@ int exchange(int handle, int code, const uint8_t *data, int length, KivraExchang
 // The attempt budget of the last exchange this thread ran on an open port:
 // lets tests tell the budgets apart without timing them.
 int lastExchangeAttempts();
-
-// For tests of behaviour rather than of time: every exchange's own budget
-// (and with it its late-reply window) is multiplied by factor, so that a
-// machine busy enough to wake the simulated controller late does not change
-// what a test sees. 1, the default, is the controller's own. Not exported:
-// only code linked with the library's objects reaches it.
-void setBudgetStretchForTests(int factor);
-int budgetStretchForTests();
 
 // Sends value as 4 little-endian bytes; returns the exchange status.
 int sendValue(int handle, int code, int32_t value, KivraExchangeKind kind);

@@ -1,6 +1,6 @@
 #include "trace.h"
 
-#include "KivraVocabulary.h"
+#include "frame.h"
 
 #include <cstdio>
 #include <cstdlib>

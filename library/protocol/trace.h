@@ -5,8 +5,8 @@
 #ifndef KIVRA_TRACE_H
 #define KIVRA_TRACE_H
 
+#include "KivraVocabulary.h"
 #include "port.h"
-#include "protocol.h"
 
 #include <cstdint>
 

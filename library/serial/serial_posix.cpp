@@ -2,9 +2,8 @@
 // the terminal's file descriptor, which callers never see.
 #include "serial.h"
 
-#include "handles.h"
+#include "kivra_timespec.h"
 #include "lowlatency.h"
-#include "ports.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,13 +21,10 @@ namespace kivra {
 
 namespace {
 
-// One read attempt waits at most this long for input.
-constexpr std::chrono::microseconds kAttemptSlice{1000};
-// Ports are kept off descriptors 0 to 2, so a handle never names a standard
-// stream and openSerial never returns 0.
+// Ports are kept off descriptors 0 to 2: in a process that has closed a
+// standard stream, output meant for it (the debug lines on standard error
+// among it) would otherwise reach the controller.
 constexpr int kFirstPortDescriptor = STDERR_FILENO + 1;
-
-constexpr long long kNanosPerSecond = 1000000000LL;
 
 enum class IoFailure
 {
@@ -95,11 +91,8 @@ short waitFor(int fd, short events, Clock::time_point until, std::chrono::nanose
     if (left <= Clock::duration::zero()) {
         return 0;
     }
-    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::min<Clock::duration>(left, slice));
-    timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait.count() / kNanosPerSecond);
-    timeout.tv_nsec = static_cast<long>(wait.count() % kNanosPerSecond);
+    const timespec timeout = toTimespec(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::min<Clock::duration>(left, slice)));
     pollfd entry{fd, events, 0};
     return ppoll(&entry, 1, &timeout, nullptr) > 0 ? entry.revents : 0;
 }
@@ -192,7 +185,7 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
         if (Clock::now() >= until) {
             break;
         }
-        const short revents = waitFor(fd_, POLLIN, until, kAttemptSlice);
+        const short revents = waitFor(fd_, POLLIN, until, kReadSlice);
         if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
             return -1;
         }
@@ -203,15 +196,26 @@ int TtyPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openSerialDevice(const std::string &path, dev_t expected)
+std::string serialClaimKey(const std::string &path)
+{
+    // The same device may be reached by several paths (a published link, a
+    // by-id link, the node itself).
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
+        return "device " + std::to_string(info.st_rdev);
+    }
+    return path;
+}
+
+std::unique_ptr<Port> openSerialDevice(const std::string &path, dev_t expected)
 {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return -1;
+        return nullptr;
     }
     fd = moveAboveStandardStreams(fd);
     if (fd < 0) {
-        return -1;
+        return nullptr;
     }
     // Only terminals: frames written to an ordinary file would corrupt it.
     // TIOCEXCL keeps out later opens by other users but not by root; the lock
@@ -221,19 +225,13 @@ int openSerialDevice(const std::string &path, dev_t expected)
     if (!isatty(fd) || (expected != 0 && (fstat(fd, &info) != 0 || info.st_rdev != expected)) ||
         flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return -1;
+        return nullptr;
     }
     ioctl(fd, TIOCEXCL);
     auto port = std::make_unique<TtyPort>(fd);
     setLine(fd);
     tcflush(fd, TCIOFLUSH);
-    return addPort(std::move(port));
-}
-
-void closePort(int handle)
-{
-    // The port closes as it is destroyed, after the last exchange on it.
-    removePort(handle);
+    return port;
 }
 
 } // namespace kivra

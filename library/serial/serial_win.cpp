@@ -3,7 +3,6 @@
 #include "serial.h"
 
 #include "asyncop_win.h"
-#include "handles.h"
 #include "portlist.h"
 #include "ports.h"
 
@@ -11,9 +10,7 @@
 
 #include <chrono>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,7 +26,7 @@ constexpr DWORD kWriteMsPerByte = 5000;
 constexpr DWORD kWriteConstantMs = 500;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
-constexpr DWORD kPauseMs = 1;
+constexpr DWORD kPauseMs = static_cast<DWORD>(kReadSlice.count());
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
 constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
@@ -37,31 +34,6 @@ constexpr DWORD kValueNameChars = 256;
 constexpr DWORD kValueDataBytes = 512;
 // A double-byte OEM code page needs up to two bytes per character.
 constexpr int kNameBytes = 2 * kValueDataBytes;
-
-// The device path of every handle this process holds open. Drivers (and
-// wine) do not all enforce the exclusive share mode, so a second open in this
-// process is refused here. Held across open and close so the two stay atomic.
-std::mutex &openPathsMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::map<int, std::wstring> &openPaths()
-{
-    static std::map<int, std::wstring> paths;
-    return paths;
-}
-
-bool pathOpen(const std::wstring &key)
-{
-    for (const auto &entry : openPaths()) {
-        if (entry.second == key) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The device path (\\.\COM10) converted from the ANSI code page, as the
 // names are byte strings.
@@ -310,43 +282,34 @@ int ComPort::read(uint8_t *target, int wanted, Clock::time_point until)
 
 } // namespace
 
-int openSerialDevice(const std::string &devicePath, dev_t)
+std::string serialClaimKey(const std::string &devicePath)
+{
+    // Drivers (and wine) do not all enforce the exclusive share mode, so the
+    // claim is what refuses a second open in this process. The key is the
+    // wide path's own bytes.
+    const std::wstring key = pathKey(widePath(devicePath));
+    return std::string(reinterpret_cast<const char *>(key.data()), key.size() * sizeof(wchar_t));
+}
+
+std::unique_ptr<Port> openSerialDevice(const std::string &devicePath, dev_t)
 {
     const std::wstring path = widePath(devicePath);
     if (path.empty()) {
-        return -1;
-    }
-    const std::wstring key = pathKey(path);
-
-    std::lock_guard<std::mutex> lock(openPathsMutex());
-    if (pathOpen(key)) {
-        return -1;
+        return nullptr;
     }
     HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OVERLAPPED, nullptr);
     if (port == INVALID_HANDLE_VALUE) {
-        return -1;
+        return nullptr;
     }
     // Only serial devices: a name such as C:\x.txt also makes a valid
     // path, and frames written to a file would corrupt it.
     if (!isSerialDevice(port)) {
         CloseHandle(port);
-        return -1;
+        return nullptr;
     }
     applySettings(port);
-    const int handle = addPort(std::make_unique<ComPort>(port));
-    openPaths()[handle] = key;
-    return handle;
-}
-
-void closePort(int handle)
-{
-    std::lock_guard<std::mutex> lock(openPathsMutex());
-    // Waits for the exchange in progress on the handle; the port closes as
-    // it is destroyed.
-    if (removePort(handle)) {
-        openPaths().erase(handle);
-    }
+    return std::make_unique<ComPort>(port);
 }
 
 int enumeratePorts(char *buffer, int size)

@@ -3,6 +3,7 @@
 // short budget, the raw debug exchange its own, everything else the standard.
 #include "KivraLibrary.h"
 #include "protocol/protocol.h"
+#include "protocol/teststretch.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>

@@ -150,20 +150,43 @@ TEST_F(PosixPort, PortIsNeverKeptOnAStandardStream)
     closeSerial(handle);
 }
 
+// The port is held by another process, whose claims this one does not see:
+// the system's lock alone refuses, and the refused open leaves no claim.
 TEST_F(PosixPort, OpenIsExclusiveAcrossProcesses)
 {
-    const int handle = openSerial("POSIX1");
-    ASSERT_GT(handle, 0);
+    int opened[2];
+    int done[2];
+    ASSERT_EQ(pipe(opened), 0);
+    ASSERT_EQ(pipe(done), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        alarm(5);
-        const bool refused = openSerial("POSIX1") == -1 && isSerialOpen("POSIX1") == 1;
-        _exit(refused ? 0 : 1);
+        alarm(10);
+        close(opened[0]);
+        close(done[1]);
+        const int handle = openSerial("POSIX1");
+        const char held = handle > 0 ? 'y' : 'n';
+        char ignored;
+        const bool told = write(opened[1], &held, 1) == 1 && read(done[0], &ignored, 1) >= 0;
+        closeSerial(handle);
+        _exit(told ? 0 : 1);
     }
+    close(opened[1]);
+    close(done[0]);
+    char held = 'n';
+    const bool childOpened = read(opened[0], &held, 1) == 1 && held == 'y';
+    const int refused = openSerial("POSIX1");
+    const int probed = isSerialOpen("POSIX1");
+    close(done[1]);
+    close(opened[0]);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(childOpened);
+    EXPECT_EQ(refused, -1);
+    EXPECT_EQ(probed, 1);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const int handle = openSerial("POSIX1");
+    EXPECT_GT(handle, 0);
     closeSerial(handle);
 }
 

@@ -1,6 +1,7 @@
 // What only network ports have, against a real ser2net: servers that are
 // absent or mute, connections lost mid-session, 0xFF in frames, IPv6, and one
-// server held once whatever the spelling of its name.
+// server held once whatever the spelling of its name, until it is closed or
+// lost.
 #include "KivraLibrary.h"
 #include "ser2net_posix.h"
 #include "simulator.h"
@@ -72,6 +73,8 @@ public:
     }
     ~MuteServer() { close(fd_); }
     int port() const { return port_; }
+    // Takes the oldest connection from the backlog and hangs up on it.
+    void hangUpOne() { close(accept(fd_, nullptr, nullptr)); }
 
 private:
     int fd_ = -1;
@@ -162,6 +165,29 @@ TEST_P(NetKind, OneServerIsHeldOnceWhateverItsSpelling)
     EXPECT_EQ(isSerialOpen(upper.c_str()), 1);
     EXPECT_EQ(getShutterState(handle), 2);
     EXPECT_EQ(closeSerial(handle), 0);
+}
+
+// A lost connection no longer holds its server while its handle is still
+// open; that handle's close later leaves the server to the open that came
+// since.
+TEST(NetClaim, LostConnectionLetsItsServerBeOpenedAgain)
+{
+    MuteServer server;
+    ASSERT_GT(server.port(), 0);
+    const std::string url = "socket://127.0.0.1:" + std::to_string(server.port());
+    const int lost = openSerial(url.c_str());
+    ASSERT_GT(lost, 0);
+    EXPECT_EQ(openSerial(url.c_str()), -1);
+    server.hangUpOne();
+    EXPECT_EQ(getShutterOnTime(lost), -2);
+    const int again = openSerial(url.c_str());
+    ASSERT_GT(again, 0);
+    EXPECT_EQ(closeSerial(lost), 0);
+    EXPECT_EQ(openSerial(url.c_str()), -1);
+    EXPECT_EQ(closeSerial(again), 0);
+    const int third = openSerial(url.c_str());
+    EXPECT_GT(third, 0);
+    closeSerial(third);
 }
 
 TEST_P(NetKind, Ipv6LiteralInBrackets)

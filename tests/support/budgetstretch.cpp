@@ -2,7 +2,7 @@
 // exchange's budget is stretched from the moment the library is loaded, so
 // the functional tests see the same results however late a busy machine
 // wakes the simulated controller. The shipped library never holds this file.
-#include "protocol/protocol.h"
+#include "protocol/teststretch.h"
 
 namespace {
 
