@@ -1,6 +1,6 @@
 #include "pathtime.h"
 
-#include <KivraLibrary.h>
+#include <KivraBindings.h>
 #include <KivraLine.h>
 #include <kivra_portname.h>
 
@@ -27,10 +27,11 @@ bool isNetworkPort(const std::string &name)
 
 double measureRoundTripMs(int handle)
 {
+    const kivra::Getter readState = kivra::binding(KIVRA_PARAM_STATE)->get;
     std::vector<double> times;
     for (int i = 0; i < kSamples; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const int result = getShutterState(handle);
+        const int result = readState(handle);
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
         if (result < 0) {
