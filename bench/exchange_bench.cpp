@@ -9,6 +9,7 @@
 // Usage: exchange_bench [exchanges]   (default 2000; silent runs use 1/20)
 #include "KivraLibrary.h"
 #include "KivraVocabulary.h"
+#include "KivraLine.h"
 #include "benchports.h"
 #include "simport.h"
 
@@ -28,10 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kDefaultExchanges = 2000;
 constexpr int kSilentShare = 20;
 constexpr int kWarmUp = 20;
-constexpr double kBaud = 115200.0;
-constexpr double kBitsPerByte = 11.0; // start, 8 data, 2 stop
-constexpr int kRequestBytes = 12;
-constexpr int kReplyBytes = 14;
 constexpr int kParallelPorts = 8;
 
 struct Figures
@@ -148,7 +145,8 @@ int main(int argc, char **argv)
         return EXIT_FAILURE;
     }
 
-    const double lineLimitMs = (kRequestBytes + kReplyBytes) * kBitsPerByte / kBaud * 1000.0;
+    const double lineLimitMs =
+        std::chrono::duration<double, std::milli>(kivra::kValueExchangeLineTime).count();
     SimOptions lineRate;
     lineRate.lineRate = true;
     SimOptions silent;

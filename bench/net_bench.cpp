@@ -6,6 +6,7 @@
 //
 // Usage: net_bench [exchanges]   (default 2000; the delayed paths run a tenth)
 #include "KivraLibrary.h"
+#include "KivraLine.h"
 #include "benchports.h"
 #include "delayproxy_posix.h"
 #include "ser2net_posix.h"
@@ -26,8 +27,9 @@ constexpr int kDefaultExchanges = 2000;
 constexpr int kWarmUp = 50;
 constexpr double kMedian = 0.5;
 constexpr double kP99 = 0.99;
-// A get exchange on the line: 12 + 14 bytes of 11 bits at 115200 baud.
-constexpr double kLineTimeMs = (12 + 14) * 11 * 1000.0 / 115200;
+// A get exchange on the line.
+constexpr double kLineTimeMs =
+    std::chrono::duration<double, std::milli>(kivra::kValueExchangeLineTime).count();
 constexpr int kDelaysMs[] = {0, 10, 50};
 
 struct Figures

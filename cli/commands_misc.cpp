@@ -6,6 +6,7 @@
 #include "results.h"
 
 #include <KivraLibrary.h>
+#include <KivraPortList.h>
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -17,7 +18,6 @@ namespace kivracli {
 
 namespace {
 
-constexpr int kPortListBytes = 4096;
 constexpr int kMaxCode = 0xFFFF;
 
 // "01 02 0a", "01020A" or "01:02:0a" into bytes; false for anything else.
@@ -67,15 +67,14 @@ int runPorts(const QStringList &args)
     if (parsed >= 0) {
         return parsed;
     }
-    std::vector<char> buffer(kPortListBytes, '\0');
-    const int count = listPorts(buffer.data(), kPortListBytes);
+    std::vector<std::string> names;
+    const int count = kivra::listPortNames(&names);
     if (count < 0) {
         return deviceFailure("list ports", count);
     }
-    const QStringList names =
-        QString::fromLocal8Bit(buffer.data()).split(QLatin1Char(','), Qt::SkipEmptyParts);
     QJsonArray json;
-    for (const QString &name : names) {
+    for (const std::string &local : names) {
+        const QString name = QString::fromLocal8Bit(local.c_str());
         if (!line.parser.isSet(details)) {
             json.append(name);
             if (!line.json()) {

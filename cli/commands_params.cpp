@@ -43,18 +43,18 @@ const TextReading *findText(const std::string &name)
 std::string readableNames()
 {
     std::string names;
-    for (const Param &param : params()) {
-        names += std::string(names.empty() ? "" : ", ") + param.name;
+    for (const kivra::Binding &b : kivra::kBindings) {
+        names += std::string(names.empty() ? "" : ", ") + b.parameter().name;
     }
     return names;
 }
 
-QJsonValue jsonValue(const Param &param, int value)
+QJsonValue jsonValue(const KivraParameter &param, int value)
 {
     if (!param.words) {
         return value;
     }
-    return QString::fromStdString(formatValue(param, value));
+    return QString::fromStdString(kivra::formatValue(param, value));
 }
 
 // Reads one name into text and json; returns kExitOk or the failure status.
@@ -79,13 +79,13 @@ int readOne(int handle, const std::string &name, std::string *text, QJsonValue *
         *json = QString::fromStdString(*text);
         return kExitOk;
     }
-    const Param &param = *findParam(name);
-    const int value = param.get(handle);
+    const kivra::Binding &binding = *kivra::bindingNamed(name);
+    const int value = binding.get(handle);
     if (value < 0) {
         return deviceFailure("get " + name, value);
     }
-    *text = formatValue(param, value);
-    *json = jsonValue(param, value);
+    *text = kivra::formatValue(binding.parameter(), value);
+    *json = jsonValue(binding.parameter(), value);
     return kExitOk;
 }
 
@@ -106,23 +106,23 @@ int runInfo(const QStringList &args)
     }
     QJsonArray list;
     std::string out;
-    for (const Param &param : params()) {
-        const int value = param.get(device.handle());
+    for (const kivra::Binding &binding : kivra::kBindings) {
+        const KivraParameter &param = binding.parameter();
+        const int value = binding.get(device.handle());
         if (value < 0) {
             return deviceFailure(std::string("get ") + param.name, value);
         }
-        list.append(
-            QJsonObject{{QStringLiteral("name"), param.name},
-                        {QStringLiteral("value"), value},
-                        {QStringLiteral("text"), QString::fromStdString(formatValue(param, value))},
-                        {QStringLiteral("unit"), param.unit},
-                        {QStringLiteral("meaning"), param.meaning},
-                        {QStringLiteral("min"), param.min},
-                        {QStringLiteral("max"), param.max}});
+        const std::string text = kivra::formatValue(param, value);
+        list.append(QJsonObject{{QStringLiteral("name"), param.name},
+                                {QStringLiteral("value"), value},
+                                {QStringLiteral("text"), QString::fromStdString(text)},
+                                {QStringLiteral("unit"), param.unit},
+                                {QStringLiteral("meaning"), param.description},
+                                {QStringLiteral("min"), param.min},
+                                {QStringLiteral("max"), param.max}});
         char row[160];
-        std::snprintf(row, sizeof row, "%-14s %-14s %-4s %s (%s)\n", param.name,
-                      formatValue(param, value).c_str(), param.unit, param.meaning,
-                      describeRange(param).c_str());
+        std::snprintf(row, sizeof row, "%-14s %-14s %-4s %s (%s)\n", param.name, text.c_str(),
+                      param.unit, param.description, describeRange(param).c_str());
         out += row;
     }
     QJsonObject info{{QStringLiteral("parameters"), list}};
@@ -172,7 +172,7 @@ int runGet(const QStringList &args)
     const QString port = names.takeFirst();
     for (const QString &name : names) {
         const std::string n = name.toStdString();
-        if (!findParam(n) && !findText(n) && n != kFrequency) {
+        if (!kivra::bindingNamed(n) && !findText(n) && n != kFrequency) {
             return usageFailure("unknown name '" + n + "'; names: " + readableNames() +
                                 ", frequency, device-name, serial-number, firmware");
         }
@@ -216,19 +216,19 @@ int runSet(const QStringList &args)
         return usageFailure("a value is missing after '" + rest.last().toStdString() + "'");
     }
     // Every name and value is checked before anything is sent.
-    std::vector<std::pair<const Param *, int>> settings;
+    std::vector<std::pair<const kivra::Binding *, int>> settings;
     for (int i = 0; i < rest.size(); i += 2) {
-        const Param *param = findParam(rest[i].toStdString());
-        if (!param) {
+        const kivra::Binding *binding = kivra::bindingNamed(rest[i].toStdString());
+        if (!binding) {
             return usageFailure("unknown parameter '" + rest[i].toStdString() +
                                 "'; parameters: " + readableNames());
         }
         int value = 0;
         std::string error;
-        if (!parseValue(*param, rest[i + 1].toStdString(), &value, &error)) {
+        if (!parseArgument(binding->parameter(), rest[i + 1].toStdString(), &value, &error)) {
             return usageFailure(error);
         }
-        settings.emplace_back(param, value);
+        settings.emplace_back(binding, value);
     }
     Device device;
     if (device.open(port) != kExitOk) {
@@ -236,13 +236,14 @@ int runSet(const QStringList &args)
     }
     QJsonObject json;
     for (const auto &setting : settings) {
+        const KivraParameter &param = setting.first->parameter();
         const int result = setting.first->set(device.handle(), setting.second);
         if (result < 0) {
-            return deviceFailure(std::string("set ") + setting.first->name + " " +
-                                     formatValue(*setting.first, setting.second),
+            return deviceFailure(std::string("set ") + param.name + " " +
+                                     kivra::formatValue(param, setting.second),
                                  result);
         }
-        json.insert(setting.first->name, jsonValue(*setting.first, setting.second));
+        json.insert(param.name, jsonValue(param, setting.second));
     }
     if (line.json()) {
         printJson(json);

@@ -67,7 +67,7 @@ void drawBar(long long done, long long total, double elapsed)
 // Reads a run parameter not given on the command line.
 int readParam(int handle, const char *name, int *value)
 {
-    *value = findParam(name)->get(handle);
+    *value = kivra::bindingNamed(name)->get(handle);
     return *value < 0 ? deviceFailure(std::string("get ") + name, *value) : kExitOk;
 }
 
@@ -138,8 +138,8 @@ int runRun(const QStringList &args)
             continue;
         }
         std::string error;
-        if (!parseValue(*findParam(g.name), line.parser.value(g.option).toStdString(), &g.value,
-                        &error)) {
+        if (!parseArgument(kivra::bindingNamed(g.name)->parameter(),
+                           line.parser.value(g.option).toStdString(), &g.value, &error)) {
             return usageFailure(error);
         }
         g.set = true;
@@ -154,9 +154,8 @@ int runRun(const QStringList &args)
         return deviceFailure("set mode auto", result);
     }
     for (Given &g : given) {
-        const Param &param = *findParam(g.name);
         if (g.set) {
-            result = param.set(handle, g.value);
+            result = kivra::bindingNamed(g.name)->set(handle, g.value);
             if (result < 0) {
                 return deviceFailure(std::string("set ") + g.name, result);
             }
@@ -229,12 +228,12 @@ int runWatch(const QStringList &args)
         return kExitDevice;
     }
     catchInterrupts();
-    const Param &stateParam = *findParam("state");
+    const kivra::Binding &stateBinding = *kivra::binding(KIVRA_PARAM_STATE);
     const auto start = Clock::now();
     int lastState = 0;
     float lastHz = -1;
     while (!interrupted) {
-        const int state = getShutterState(device.handle());
+        const int state = stateBinding.get(device.handle());
         if (state < 0) {
             return deviceFailure("get state", state);
         }
@@ -245,7 +244,8 @@ int runWatch(const QStringList &args)
         if (state != lastState || hz != lastHz) {
             lastState = state;
             lastHz = hz;
-            const QString stateText = QString::fromStdString(formatValue(stateParam, state));
+            const QString stateText =
+                QString::fromStdString(kivra::formatValue(stateBinding.parameter(), state));
             if (line.json()) {
                 printJson(QJsonObject{{QStringLiteral("time"), secondsSince(start)},
                                       {QStringLiteral("state"), stateText},

@@ -1,6 +1,7 @@
 #include "pathtime.h"
 
-#include <KivraLibrary.h>
+#include <KivraBindings.h>
+#include <KivraLine.h>
 #include <kivra_portname.h>
 
 #include <algorithm>
@@ -13,9 +14,9 @@ namespace kivracli {
 namespace {
 
 constexpr int kSamples = 5;
-// A state read on a local line: a 12-byte request and a 14-byte reply of 11
-// bits a byte (8N2 with its start bit) at 115200 baud.
-constexpr double kLineTimeMs = (12 + 14) * 11 * 1000.0 / 115200;
+// A state read on a local line.
+constexpr double kLineTimeMs =
+    std::chrono::duration<double, std::milli>(kivra::kValueExchangeLineTime).count();
 
 } // namespace
 
@@ -26,10 +27,11 @@ bool isNetworkPort(const std::string &name)
 
 double measureRoundTripMs(int handle)
 {
+    const kivra::Getter readState = kivra::binding(KIVRA_PARAM_STATE)->get;
     std::vector<double> times;
     for (int i = 0; i < kSamples; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const int result = getShutterState(handle);
+        const int result = readState(handle);
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
         if (result < 0) {

@@ -6,6 +6,8 @@
 #ifndef KIVRA_PORT_H
 #define KIVRA_PORT_H
 
+#include "KivraLine.h"
+
 #include <chrono>
 #include <cstdint>
 
@@ -13,12 +15,13 @@ namespace kivra {
 
 using Clock = std::chrono::steady_clock;
 
-// The controller's line, which every kind of port sets up when it opens:
-// 115200 baud, 8 data bits, no parity, 2 stop bits.
-constexpr int kBaudRate = 115200;
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 2;
+// The controller's line (KivraLine.h), which every kind of port sets up when
+// it opens: 115200 baud, 8 data bits, no parity, 2 stop bits.
+constexpr int kBaudRate = kLineBaud;
+constexpr int kDataBits = kLineDataBits;
+constexpr int kStopBits = kLineStopBits;
 constexpr int kParityNone = 0;
+static_assert(kLineParityBits == 0, "the line has no parity bit");
 
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;

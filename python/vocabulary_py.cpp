@@ -1,6 +1,7 @@
 // Writes kivra/_vocabulary.py, the Python package's copy of the library's
 // vocabulary (KivraVocabulary.h), to the file named by its argument. Run by
 // the build, so the package cannot drift from the header.
+#include "KivraPortList.h"
 #include "KivraVocabulary.h"
 
 #include <cstdio>
@@ -142,6 +143,8 @@ int main(int argc, char **argv)
                       "from enum import IntEnum\nfrom typing import NamedTuple\n");
     std::fprintf(out, "\nKIVRA_TEXT_FIELD_SIZE = %d\n", KIVRA_TEXT_FIELD_SIZE);
     std::fprintf(out, "KIVRA_DEBUG_DATA_MAX = %d\n", KIVRA_DEBUG_DATA_MAX);
+    std::fprintf(out, "PORT_LIST_BYTES = %d  # the listPorts() buffer of the tools\n",
+                 kivra::kPortListBytes);
     writeCommands(out);
     writeParameters(out);
     writeResults(out);

@@ -5,6 +5,8 @@
 #include "portlink.h"
 #include "pty.h"
 
+#include "KivraLine.h"
+
 #include <atomic>
 #include <cerrno>
 #include <deque>
@@ -29,15 +31,9 @@ constexpr int kStaleFrameMs = 50;
 // Waits longer than this go through poll() so stop() can cut them short; the
 // last stretch is slept precisely.
 constexpr auto kCoarseWaitMargin = std::chrono::milliseconds(2);
-// 115200 baud with start bit, 8 data bits and two stop bits: 11 bits a byte.
-constexpr long long kLineBitsPerByte = 11;
-constexpr long long kLineBaud = 115200;
-constexpr long long kNanosPerSecond = 1000000000LL;
-
 Clock::duration lineTime(size_t bytes)
 {
-    return std::chrono::nanoseconds(static_cast<long long>(bytes) * kLineBitsPerByte *
-                                    kNanosPerSecond / kLineBaud);
+    return kivra::lineTime(static_cast<long long>(bytes));
 }
 
 std::string hexCode(uint16_t code)

@@ -4,6 +4,7 @@
 #include "zentowidget.h"
 
 #include "KivraLibrary.h"
+#include "KivraVocabulary.h"
 #include "devdebugwidget.h"
 #include "serialportchangefilter.h"
 #include "settingswidget.h"
@@ -89,8 +90,10 @@ bool ZentoWidget::readParameters()
     if (valveType < 0) {
         return false;
     }
-    ui->label_valveModel->setText(valveType == KIVRA_VALVE_KD08_40 ? QStringLiteral("KD08-40")
-                                                                   : QStringLiteral("KD2-40"));
+    // Any code but the first model's is shown as the second model.
+    const int model = valveType == KIVRA_VALVE_KD08_40 ? KIVRA_VALVE_KD08_40 : KIVRA_VALVE_KD2_40;
+    ui->label_valveModel->setText(
+        QString::fromUtf8(kivraValueWord(kivraParameter(KIVRA_PARAM_VALVE), model)));
 
     const int mode = getShutterMode(devHandle);
     if (mode < 0) {

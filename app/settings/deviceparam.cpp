@@ -11,7 +11,7 @@ constexpr int kTraceReadTag = 245;
 
 int lowest(const DeviceParam &param)
 {
-    return kivraParameter(param.id)->min;
+    return param.binding().parameter().min;
 }
 
 void showValue(const DeviceParam &param, int value)
@@ -40,8 +40,8 @@ void applyDeviceRanges(const QVector<DeviceParam> &params)
 {
     for (const DeviceParam &param : params) {
         if (auto *spin = qobject_cast<QSpinBox *>(param.widget)) {
-            const KivraParameter *range = kivraParameter(param.id);
-            spin->setRange(range->min, range->max);
+            const KivraParameter &range = param.binding().parameter();
+            spin->setRange(range.min, range.max);
         }
     }
 }
@@ -49,7 +49,7 @@ void applyDeviceRanges(const QVector<DeviceParam> &params)
 bool loadDeviceParams(int handle, const QVector<DeviceParam> &params)
 {
     for (const DeviceParam &param : params) {
-        const int value = param.read(handle);
+        const int value = param.binding().get(handle);
         if (value < 0)
             return false;
         if (param.traceRead)
@@ -63,6 +63,6 @@ int writeDeviceParams(int handle, const QVector<DeviceParam> &params)
 {
     int sum = 0;
     for (const DeviceParam &param : params)
-        sum += param.write(handle, shownValue(param));
+        sum += param.binding().set(handle, shownValue(param));
     return sum;
 }

@@ -3,7 +3,7 @@
 #ifndef DEVICEPARAM_H
 #define DEVICEPARAM_H
 
-#include "KivraVocabulary.h"
+#include "KivraBindings.h"
 
 #include <QVector>
 
@@ -11,16 +11,13 @@ class QWidget;
 
 struct DeviceParam
 {
-    using Getter = int (*)(int handle);
-    using Setter = int (*)(int handle, int value);
-
     // A QSpinBox (value as is) or a QComboBox (one item per value, from the
     // parameter's lowest up).
     QWidget *widget;
-    KivraParameterId id; // the parameter's range, from the vocabulary
-    Getter read;
-    Setter write;
-    bool traceRead; // write each value read to the debug output
+    KivraParameterId id; // its functions and range, from the binding table
+    bool traceRead;      // write each value read to the debug output
+
+    const kivra::Binding &binding() const { return *kivra::binding(id); }
 };
 
 // Gives every spin box among params its parameter's range.

@@ -73,28 +73,22 @@ SettingsWidget::SettingsWidget(QWidget *parent)
 
     // Requests go out in these orders, page by page, for reads and writes alike.
     runParams = {
-        {ui->spinBox_onTime, KIVRA_PARAM_ON_TIME, getShutterOnTime, setShutterOnTime, false},
-        {ui->spinBox_offTime, KIVRA_PARAM_OFF_TIME, getShutterOffTime, setShutterOffTime, false},
-        {ui->spinBox_cycleCount, KIVRA_PARAM_CYCLES, getShutterCycleCount, setShutterCycleCount,
-         false},
-        {ui->comboBox_valveType, KIVRA_PARAM_VALVE, getValveType, setValveType, false},
-        {ui->comboBox_InitialState, KIVRA_PARAM_INITIAL_STATE, getInitialState, setInitialState,
-         true},
+        {ui->spinBox_onTime, KIVRA_PARAM_ON_TIME, false},
+        {ui->spinBox_offTime, KIVRA_PARAM_OFF_TIME, false},
+        {ui->spinBox_cycleCount, KIVRA_PARAM_CYCLES, false},
+        {ui->comboBox_valveType, KIVRA_PARAM_VALVE, false},
+        {ui->comboBox_InitialState, KIVRA_PARAM_INITIAL_STATE, true},
     };
     triggerParams = {
-        {ui->comboBox_triggerIn, KIVRA_PARAM_TRIGGER_IN, getShutterTriggerInMode,
-         setShutterTriggerInMode, false},
-        {ui->comboBox_triggerOut, KIVRA_PARAM_TRIGGER_OUT, getShutterTriggerOutMode,
-         setShutterTriggerOutMode, false},
-        {ui->comboBox_IO1Mode, KIVRA_PARAM_IO1, getIO1TriggerMode, setIO1TriggerMode, false},
-        {ui->comboBox_IO2Mode, KIVRA_PARAM_IO2, getIO2TriggerMode, setIO2TriggerMode, false},
+        {ui->comboBox_triggerIn, KIVRA_PARAM_TRIGGER_IN, false},
+        {ui->comboBox_triggerOut, KIVRA_PARAM_TRIGGER_OUT, false},
+        {ui->comboBox_IO1Mode, KIVRA_PARAM_IO1, false},
+        {ui->comboBox_IO2Mode, KIVRA_PARAM_IO2, false},
     };
     lightParams = {
-        {ui->spinBox_lightLevel, KIVRA_PARAM_LIGHT, getLightLevel, setLightLevel, false},
-        {ui->spinBox_idleLightLevel, KIVRA_PARAM_LIGHT_IDLE, getLightIdleLevel, setLightIdleLevel,
-         false},
-        {ui->spinBox_lightTimeout, KIVRA_PARAM_LIGHT_TIMEOUT, getLightTimeOut, setLightTimeOut,
-         false},
+        {ui->spinBox_lightLevel, KIVRA_PARAM_LIGHT, false},
+        {ui->spinBox_idleLightLevel, KIVRA_PARAM_LIGHT_IDLE, false},
+        {ui->spinBox_lightTimeout, KIVRA_PARAM_LIGHT_TIMEOUT, false},
     };
     for (const QVector<DeviceParam> *page : {&runParams, &triggerParams, &lightParams})
         applyDeviceRanges(*page);

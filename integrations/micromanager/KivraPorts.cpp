@@ -1,32 +1,14 @@
 #include "KivraPorts.h"
 
 #include <KivraLibrary.h>
+#include <KivraPortList.h>
 
 namespace kivramm {
 
-namespace {
-
-constexpr int kPortListBytes = 4096;
-
-} // namespace
-
 std::vector<std::string> listedPorts()
 {
-    std::vector<char> buffer(kPortListBytes, 0);
     std::vector<std::string> names;
-    if (listPorts(buffer.data(), kPortListBytes) <= 0) {
-        return names;
-    }
-    const std::string list(buffer.data());
-    size_t start = 0;
-    while (start < list.size()) {
-        const size_t end = list.find(',', start);
-        const size_t stop = end == std::string::npos ? list.size() : end;
-        if (stop > start) {
-            names.push_back(list.substr(start, stop - start));
-        }
-        start = stop + 1;
-    }
+    kivra::listPortNames(&names);
     return names;
 }
 

@@ -2,57 +2,26 @@
 
 #include <KivraLibrary.h>
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-
 namespace kivramm {
 
-namespace {
-
-// What Micro-Manager shows of each parameter: its property and the library
-// functions behind it. The rest is the vocabulary's row.
-struct Property
-{
-    const char *name;
-    KivraParameterId id;
-    Getter get;
-    Setter set;
-};
-
-constexpr Property kProperties[] = {
-    {"Mode", KIVRA_PARAM_MODE, getShutterMode, setShutterMode},
-    {"OpenTime-ms", KIVRA_PARAM_ON_TIME, getShutterOnTime, setShutterOnTime},
-    {"CloseTime-ms", KIVRA_PARAM_OFF_TIME, getShutterOffTime, setShutterOffTime},
-    {"CycleCount", KIVRA_PARAM_CYCLES, getShutterCycleCount, setShutterCycleCount},
-    {"ValveType", KIVRA_PARAM_VALVE, getValveType, setValveType},
-    {"InitialState", KIVRA_PARAM_INITIAL_STATE, getInitialState, setInitialState},
-    {"TriggerInputEdge", KIVRA_PARAM_TRIGGER_IN, getShutterTriggerInMode, setShutterTriggerInMode},
-    {"TriggerOutputLevel", KIVRA_PARAM_TRIGGER_OUT, getShutterTriggerOutMode,
-     setShutterTriggerOutMode},
-    {"IO1Function", KIVRA_PARAM_IO1, getIO1TriggerMode, setIO1TriggerMode},
-    {"IO2Function", KIVRA_PARAM_IO2, getIO2TriggerMode, setIO2TriggerMode},
-    {"BacklightBrightness-%", KIVRA_PARAM_LIGHT, getLightLevel, setLightLevel},
-    {"BacklightSleepTime-min", KIVRA_PARAM_LIGHT_TIMEOUT, getLightTimeOut, setLightTimeOut},
-    {"BacklightSleepBrightness-%", KIVRA_PARAM_LIGHT_IDLE, getLightIdleLevel, setLightIdleLevel},
-};
-
-std::vector<Parameter> bindAll()
-{
-    std::vector<Parameter> all;
-    for (const Property &property : kProperties) {
-        const KivraParameter *p = kivraParameter(property.id);
-        all.push_back({property.name, p->description, p->unit, p->min, p->max, p->words,
-                       property.get, property.set});
-    }
-    return all;
-}
-
-} // namespace
-
+// The properties, in the order they are created.
 const std::vector<Parameter> &parameters()
 {
-    static const std::vector<Parameter> table = bindAll();
+    static const std::vector<Parameter> table = {
+        {"Mode", KIVRA_PARAM_MODE},
+        {"OpenTime-ms", KIVRA_PARAM_ON_TIME},
+        {"CloseTime-ms", KIVRA_PARAM_OFF_TIME},
+        {"CycleCount", KIVRA_PARAM_CYCLES},
+        {"ValveType", KIVRA_PARAM_VALVE},
+        {"InitialState", KIVRA_PARAM_INITIAL_STATE},
+        {"TriggerInputEdge", KIVRA_PARAM_TRIGGER_IN},
+        {"TriggerOutputLevel", KIVRA_PARAM_TRIGGER_OUT},
+        {"IO1Function", KIVRA_PARAM_IO1},
+        {"IO2Function", KIVRA_PARAM_IO2},
+        {"BacklightBrightness-%", KIVRA_PARAM_LIGHT},
+        {"BacklightSleepTime-min", KIVRA_PARAM_LIGHT_TIMEOUT},
+        {"BacklightSleepBrightness-%", KIVRA_PARAM_LIGHT_IDLE},
+    };
     return table;
 }
 
@@ -76,60 +45,30 @@ int singleMode()
     return KIVRA_MODE_SINGLE;
 }
 
-std::string formatValue(const Parameter &param, int value)
-{
-    for (const KivraWord *w = param.words; w && w->word; ++w) {
-        if (w->value == value) {
-            return w->word;
-        }
-    }
-    return std::to_string(value);
-}
-
 bool parseValue(const Parameter &param, const std::string &text, int *value, std::string *error)
 {
-    if (param.words) {
-        for (const KivraWord *w = param.words; w->word; ++w) {
-            if (text == w->word) {
-                *value = w->value;
-                return true;
-            }
-        }
-        *error = std::string(param.property) + " '" + text + "' is not a value of the " +
-                 param.meaning + ": use " + describeRange(param);
-        return false;
+    const KivraParameter &row = param.row();
+    const kivra::Parse parse = kivra::parseValue(row, text, value, kivra::Numbers::WordsOnly);
+    if (parse == kivra::Parse::Ok) {
+        return true;
     }
-    char *end = nullptr;
-    errno = 0;
-    const long number = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE) {
-        *error = std::string(param.property) + " '" + text + "' is not a whole number: use " +
-                 describeRange(param);
-        return false;
-    }
-    if (number < param.min || number > param.max) {
+    const std::string said = std::string(param.property) + " '" + text + "' ";
+    if (row.words) {
+        *error =
+            said + "is not a value of the " + row.description + ": use " + describeRange(param);
+    } else if (parse == kivra::Parse::NotAValue) {
+        *error = said + "is not a whole number: use " + describeRange(param);
+    } else {
         *error = std::string(param.property) + " " + text + " is out of range: use " +
                  describeRange(param) + "; nothing was sent";
-        return false;
     }
-    *value = static_cast<int>(number);
-    return true;
+    return false;
 }
 
 std::string describeRange(const Parameter &param)
 {
-    if (!param.words) {
-        const std::string range = std::to_string(param.min) + " to " + std::to_string(param.max);
-        return *param.unit ? range + " " + param.unit : range;
-    }
-    std::string words;
-    for (const KivraWord *w = param.words; w->word; ++w) {
-        if (w != param.words) {
-            words += (w + 1)->word ? ", " : " or ";
-        }
-        words += w->word;
-    }
-    return words;
+    const KivraParameter &row = param.row();
+    return row.words ? kivra::joinWords(row, ", ", " or ") : kivra::describeNumbers(row);
 }
 
 int stateValue(bool open)

@@ -1,31 +1,26 @@
 // The device's vocabulary as the Micro-Manager adapter shows it: the property
-// name of each controller parameter here and the library functions that read
-// and write it. Meanings, units, ranges and value words of the parameters, and
-// the name and meaning of each library result code, are the library's own
-// (KivraVocabulary.h). Pure data; no device access.
+// name of each controller parameter and the adapter's words for a value it
+// refuses. Each parameter's library functions, meaning, unit, range and value
+// words, and the name and meaning of each library result code, are the
+// library's own (KivraBindings.h, KivraVocabulary.h). No device access.
 #ifndef KIVRA_MM_PROPERTIES_H
 #define KIVRA_MM_PROPERTIES_H
 
-#include <KivraVocabulary.h>
+#include <KivraBindings.h>
 
 #include <string>
 #include <vector>
 
 namespace kivramm {
 
-using Getter = int (*)(int handle);
-using Setter = int (*)(int handle, int value);
-
 struct Parameter
 {
     const char *property; // Micro-Manager property name, e.g. "OpenTime-ms"
-    const char *meaning;  // a few words for messages (the vocabulary's description)
-    const char *unit;     // "ms", "min", or "" for none
-    int min;
-    int max;
-    const KivraWord *words; // value words; nullptr for numbers
-    Getter get;
-    Setter set;
+    KivraParameterId id;
+
+    const KivraParameter &row() const { return kivra::binding(id)->parameter(); }
+    int get(int handle) const { return kivra::binding(id)->get(handle); }
+    int set(int handle, int value) const { return kivra::binding(id)->set(handle, value); }
 };
 
 // Every parameter that becomes a property after initialisation, in the order
@@ -40,9 +35,6 @@ const Parameter &openTimeParameter();
 
 // The mode value in which an open runs one timed cycle, and its word.
 int singleMode();
-
-// The value as the property shows it: its word, or the number.
-std::string formatValue(const Parameter &param, int value);
 
 // The device value of a property text: a value word or a whole number within
 // the range. Returns false with a message naming what is accepted otherwise.

@@ -185,19 +185,20 @@ int KivraShutter::createParameterProperty(const Parameter &param)
     if (HasProperty(param.property)) {
         return DEVICE_OK;
     }
-    const bool numeric = !param.words;
+    const KivraParameter &row = param.row();
+    const bool numeric = !row.words;
     auto *action = new MM::ActionLambda([this, &param](MM::PropertyBase *prop, MM::ActionType act) {
         return onParameter(param, prop, act);
     });
-    int ret = CreateProperty(param.property, formatValue(param, value).c_str(),
+    int ret = CreateProperty(param.property, kivra::formatValue(row, value).c_str(),
                              numeric ? MM::Integer : MM::String, false, action);
     if (ret != DEVICE_OK) {
         return ret;
     }
     if (numeric) {
-        return SetPropertyLimits(param.property, param.min, param.max);
+        return SetPropertyLimits(param.property, row.min, row.max);
     }
-    for (const KivraWord *w = param.words; w->word; ++w) {
+    for (const KivraWord *w = row.words; w->word; ++w) {
         AddAllowedValue(param.property, w->word);
     }
     return DEVICE_OK;
@@ -254,7 +255,7 @@ int KivraShutter::onParameter(const Parameter &param, MM::PropertyBase *prop, MM
         if (value < 0) {
             return checked(value, std::string("read ") + param.property);
         }
-        prop->Set(formatValue(param, value).c_str());
+        prop->Set(kivra::formatValue(param.row(), value).c_str());
     } else if (act == MM::AfterSet) {
         std::string text;
         prop->Get(text);
@@ -268,7 +269,7 @@ int KivraShutter::onParameter(const Parameter &param, MM::PropertyBase *prop, MM
             // Show what the controller holds, not the value it did not take.
             const int held = param.get(handle_);
             if (held >= 0) {
-                prop->Set(formatValue(param, held).c_str());
+                prop->Set(kivra::formatValue(param.row(), held).c_str());
             }
         }
         return checked(result, std::string("set ") + param.property + " to " + text);
@@ -324,7 +325,7 @@ int KivraShutter::GetOpen(bool &open)
     if (ret != DEVICE_OK) {
         return ret;
     }
-    const int state = getShutterState(handle_);
+    const int state = kivra::binding(KIVRA_PARAM_STATE)->get(handle_);
     if (state < 0) {
         return checked(state, "read the shutter state");
     }
@@ -344,7 +345,7 @@ int KivraShutter::Fire(double deltaT)
     }
     const Parameter &openTime = openTimeParameter();
     const double ms = std::round(deltaT);
-    if (!(ms >= openTime.min && ms <= openTime.max)) {
+    if (!(ms >= openTime.row().min && ms <= openTime.row().max)) {
         return fail(kErrFireDuration, "Fire for " + std::to_string(deltaT) +
                                           " ms refused: the controller opens for " +
                                           describeRange(openTime) + "; nothing was sent");
@@ -355,10 +356,11 @@ int KivraShutter::Fire(double deltaT)
         return checked(current, "Fire: read Mode");
     }
     if (current != singleMode()) {
-        return fail(kErrFireNotSingle,
-                    "Fire refused: the controller is in " + formatValue(mode, current) +
-                        " mode; it times an opening only in " + formatValue(mode, singleMode()) +
-                        " mode (set Mode to " + formatValue(mode, singleMode()) + ")");
+        const std::string single = kivra::formatValue(mode.row(), singleMode());
+        return fail(kErrFireNotSingle, "Fire refused: the controller is in " +
+                                           kivra::formatValue(mode.row(), current) +
+                                           " mode; it times an opening only in " + single +
+                                           " mode (set Mode to " + single + ")");
     }
     const int duration = static_cast<int>(ms);
     int result =

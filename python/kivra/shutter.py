@@ -9,15 +9,14 @@ from enum import IntEnum
 from typing import Callable, Optional, Type, TypeVar, Union
 
 from . import _library
-from ._vocabulary import (KIVRA_DEBUG_DATA_MAX, KIVRA_TEXT_FIELD_SIZE, PARAMETERS, Edge, IOMode,
-                          Level, Mode, State, Valve)
+from ._vocabulary import (KIVRA_DEBUG_DATA_MAX, KIVRA_TEXT_FIELD_SIZE, PARAMETERS,
+                          PORT_LIST_BYTES, Edge, IOMode, Level, Mode, State, Valve)
 from .errors import KivraError, PortError, check, error_for
 
 _lib = _library.lib
 
 PortName = Union[str, bytes, os.PathLike]
 
-_PORT_LIST_BYTES = 4096
 _POLL_SECONDS = 0.1  # the program's monitor tick
 _DIAGNOSE_SECONDS = 10
 
@@ -31,8 +30,8 @@ def _port_bytes(port: PortName) -> bytes:
 
 def list_ports() -> list[str]:
     """The port names the library offers."""
-    buffer = ctypes.create_string_buffer(_PORT_LIST_BYTES)
-    check(_lib.listPorts(buffer, _PORT_LIST_BYTES), "list ports")
+    buffer = ctypes.create_string_buffer(PORT_LIST_BYTES)
+    check(_lib.listPorts(buffer, PORT_LIST_BYTES), "list ports")
     return [os.fsdecode(name) for name in buffer.value.split(b",") if name]
 
 

@@ -23,6 +23,8 @@ TEST(Bindings, EveryParameterOnceWithTheFunctionsOfItsCodes)
     std::set<KivraParameterId> seen;
     for (const kivra::Binding &b : kivra::kBindings) {
         EXPECT_TRUE(seen.insert(b.id).second) << b.parameter().name;
+        // The kivra tool's info lists them in this order.
+        EXPECT_EQ(&b.parameter(), &kivraParameters[&b - kivra::kBindings]);
         const KivraParameter &p = b.parameter();
         EXPECT_EQ(symbolOf(reinterpret_cast<const void *>(b.get)), kivraCommand(p.getCode)->function);
         EXPECT_EQ(symbolOf(reinterpret_cast<const void *>(b.set)), kivraCommand(p.setCode)->function);
