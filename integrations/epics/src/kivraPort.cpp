@@ -14,16 +14,18 @@ namespace kivraioc {
 namespace {
 
 std::mutex registryMutex;
-std::map<std::string, std::unique_ptr<Port>> registry;
+// Never freed: the scan threads may still process records at exit, and
+// their calls reach the ports, so a port stops its worker and closes its
+// line but stays.
+auto &registry = *new std::map<std::string, std::unique_ptr<Port>>;
 
-// Ports go after iocShutdown has stopped the scans that queue calls: the
-// exit handler is registered before iocInit registers its own.
+// After iocShutdown, which runs first: the exit handler is registered
+// before iocInit registers its own.
 void closeAll(void *)
 {
-    std::map<std::string, std::unique_ptr<Port>> ports;
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        ports.swap(registry);
+    std::lock_guard<std::mutex> lock(registryMutex);
+    for (auto &entry : registry) {
+        entry.second->shutdown();
     }
 }
 
@@ -51,6 +53,11 @@ Port::Port(std::string name, std::string device)
 }
 
 Port::~Port()
+{
+    shutdown();
+}
+
+void Port::shutdown()
 {
     stop();
     dropLine();
@@ -86,6 +93,9 @@ void Port::submit(std::function<void()> work)
 {
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_) {
+            return; // the IOC is exiting: its record stays active
+        }
         queue_.push_back(std::move(work));
     }
     wake_.notify_one();
@@ -110,6 +120,7 @@ void Port::run()
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (stopping_) {
+                queue_.clear();
                 return;
             }
             work = std::move(queue_.front());

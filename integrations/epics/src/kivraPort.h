@@ -35,6 +35,9 @@ public:
     // Makes a port; null (and the reason in *error) for a name in use.
     static Port *configure(const std::string &name, const std::string &device, std::string *error);
 
+    // Stops the worker (queued calls are dropped) and closes the line.
+    void shutdown();
+
     const std::string &name() const { return name_; }
     const std::string &device() const { return device_; }
 
