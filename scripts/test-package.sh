@@ -206,7 +206,9 @@ else
     ioc_pid=$!
     exec 9>"$work/ioc-in" # the IOC shell reads until this closes
     if /usr/bin/python3 -c 'import epics' 2>/dev/null; then
-        /usr/bin/python3 -c 'import epics; print(epics.caget("KIVRA:SHUTTER1:DeviceName", timeout=30))' \
+        # A put to PROC completes once the record has read the controller.
+        /usr/bin/python3 -c 'import epics; pv = "KIVRA:SHUTTER1:DeviceName"
+epics.caput(pv + ".PROC", 1, wait=True, timeout=30); print(epics.caget(pv, timeout=30))' \
             >"$work/out-ioc" 2>&1 || true
         grep -q KIVRA-SHUTTER "$work/out-ioc" && pass "kivra-ioc serves the simulator over CA" ||
             { cat "$work/out-ioc" "$work/ioc.log"; fail "kivra-ioc serves the simulator over CA"; }
