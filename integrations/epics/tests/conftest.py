@@ -52,7 +52,9 @@ try:
 except ImportError:
     epics = None
 
-PREFIX = "KIVRA:SHUTTER1:"  # as the example startup script loads the database
+# The example's record names with this run's own first part, so that two
+# runs never answer each other's searches, even on one port.
+PREFIX = f"KIVRA{os.getpid()}:SHUTTER1:"
 
 
 def pytest_unconfigure(config: object) -> None:
@@ -87,15 +89,16 @@ class Sim:
 
 
 class Ioc:
-    """The example startup script with only its device changed."""
+    """The example startup script with its device and record names' first part changed."""
 
     def __init__(self, device: str, folder: str) -> None:
         with open(os.environ["KIVRA_IOC_EXAMPLE"], encoding="utf-8") as f:
             script = f.read()
-        assert '"ttyUSB0"' in script, "the example names its device ttyUSB0"
+        assert '"ttyUSB0"' in script and "P=KIVRA:," in script, "the example as documented"
         st = os.path.join(folder, "st.cmd")
         with open(st, "w", encoding="utf-8") as f:
-            f.write(script.replace('"ttyUSB0"', f'"{device}"'))
+            f.write(script.replace('"ttyUSB0"', f'"{device}"')
+                    .replace("P=KIVRA:,", "P=" + PREFIX.split(":")[0] + ":,"))
         self.log_path = os.path.join(folder, "ioc.log")
         self.log = open(self.log_path, "w", encoding="utf-8")
         self.process = subprocess.Popen([os.environ["KIVRA_IOC"], st], stdin=subprocess.PIPE,

@@ -37,6 +37,7 @@ class Watched:
         self._changed = threading.Condition()
         self.pv = epics.PV(PREFIX + name, form="time", callback=self._event)
         assert self.pv.wait_for_connection(timeout=TIMEOUT), name
+        assert self.pv.get(timeout=TIMEOUT) is not None, name  # a first value to test
 
     def _event(self, **_: Any) -> None:
         with self._changed:
@@ -72,7 +73,8 @@ def test_every_setpoint_and_readback_round_trips(ioc: Ioc) -> None:
         rbv = Watched(name + "_RBV")
         if kind == "bo":
             values = [1, 0]
-            assert epics.PV(PREFIX + name).get_ctrlvars()["enum_strs"][:2] == ("Closed", "Open")
+            words = epics.PV(PREFIX + name).get_ctrlvars(timeout=TIMEOUT)["enum_strs"]
+            assert words[:2] == ("Closed", "Open"), words
         elif kind == "mbbo":
             states = [k for k in ("ZRST", "ONST", "TWST", "THST") if k in fields]
             values = list(range(len(states))) + [0]  # ends on the first: Manual for Mode
