@@ -31,7 +31,7 @@ function(kivra_gzip source output)
     set(KIVRA_GZIPPED ${KIVRA_GZIPPED} PARENT_SCOPE)
 endfunction()
 set(VERSION ${PROJECT_VERSION})
-foreach(page trova kivra-sim kivra kivra-tango)
+foreach(page trova kivra-sim kivra kivra-tango kivra-ioc)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1 @ONLY)
     kivra_gzip(${KIVRA_PACKAGING_OUT}/${page}.1 ${KIVRA_PACKAGING_OUT}/${page}.1.gz)
 endforeach()
@@ -90,4 +90,22 @@ if(KIVRA_FONT_LINK)
 endif()
 # kivra-tango runs on PyTango; everything else works without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-tango")
+# Only what belongs to no component: the EPICS IOC is a package of its own.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)
+
+# --- Debian package kivra-ioc ------------------------------------------------
+# Built where the tree has an EPICS base (integrations/epics): the IOC, with
+# base linked in, its db and dbd files, the example and the man page. It
+# takes the library from kivra, so kivra is the same package with or without.
+get_property(kivra_ioc GLOBAL PROPERTY KIVRA_EPICS_IOC)
+if(kivra_ioc)
+    install(FILES ${KIVRA_PACKAGING_OUT}/kivra-ioc.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT epics)
+    install(FILES ${KIVRA_PACKAGING_DIR}/copyright-ioc
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kivra-ioc RENAME copyright COMPONENT epics)
+    install(FILES ${KIVRA_PACKAGING_OUT}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kivra-ioc COMPONENT epics)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/CPackConfig-ioc.cmake.in
+        ${PROJECT_BINARY_DIR}/CPackConfig-ioc.cmake @ONLY)
+endif()

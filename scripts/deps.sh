@@ -11,6 +11,8 @@
 #   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
 #                              (scripts/qt-windows.sh); adds the archive's
 #                              source entries when apt has none
+#   scripts/deps.sh epics-base building EPICS base from Debian's source
+#                              (scripts/epics-base.sh); the same source entries
 set -euo pipefail
 
 group=${1:-linux}
@@ -56,8 +58,13 @@ qt-windows)
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     )
     ;;
+epics-base)
+    # readline for the IOC shell's line editing, which base takes when its
+    # header is there: always there, so the build does not depend on chance.
+    packages=(build-essential perl dpkg-dev xz-utils libreadline-dev)
+    ;;
 *)
-    echo "usage: deps.sh [linux|windows|qt-windows|screenshots|busy|package]" >&2
+    echo "usage: deps.sh [linux|windows|qt-windows|epics-base|screenshots|busy|package]" >&2
     exit 2
     ;;
 esac
@@ -131,6 +138,10 @@ install_optional() { # what it is for, packages...
 wine32=${KIVRA_DEPS_CHECK_WINE32:-wine32:i386}
 
 install_missing "${packages[@]}"
+if [ "$group" = linux ]; then
+    # A Channel Access client that is not our code, for the EPICS IOC's tests.
+    install_optional "the EPICS IOC's Channel Access tests will not run" python3-pyepics
+fi
 if [ "$group" = windows ]; then
     # Wine's 32-bit loader runs only the 32-bit tests, and only where the
     # kernel runs 32-bit programs, which the i386 C library's loader tells.
@@ -166,7 +177,7 @@ add_source_entries() {
     fi
     apt_update
 }
-if [ "$group" = qt-windows ] &&
+if { [ "$group" = qt-windows ] || [ "$group" = epics-base ]; } &&
     ! apt-get indextargets --format '$(CREATED_BY)' | grep -qx Sources; then
     add_source_entries
 fi

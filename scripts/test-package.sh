@@ -177,6 +177,51 @@ wait "$tango_pid" 2>/dev/null || true
 grep -q "OPEN KIVRA-SHUTTER" "$work/out-tango" && pass "kivra-tango drives the simulator" ||
     { cat "$work/out-tango" "$work/tango.log"; fail "kivra-tango drives the simulator"; }
 
+# The EPICS IOC, a package of its own where the build had an EPICS base:
+# lintian, installed beside kivra, and the example startup script, its
+# device set to the simulator, answering a Channel Access client.
+echo "== kivra-ioc"
+ioc_deb=$(ls "$build"/kivra-ioc_*_amd64.deb 2>/dev/null || true)
+if [ -z "$ioc_deb" ]; then
+    echo "   not built: this build had no EPICS base (scripts/epics-base.sh)"
+else
+    echo "   $ioc_deb"
+    cp "$ioc_deb" "$work/lint/"
+    chmod 644 "$work/lint/$(basename "$ioc_deb")"
+    "${lint[@]}" lintian --tag-display-limit 0 "$work/lint/$(basename "$ioc_deb")" \
+        >"$work/lintian-ioc.log" 2>&1 || true
+    cat "$work/lintian-ioc.log"
+    if grep -q '^E:' "$work/lintian-ioc.log"; then fail "kivra-ioc: lintian reports errors"; else
+        pass "kivra-ioc: lintian: no errors"; fi
+    "${sudo_cmd[@]}" apt-get install -y -qq "$ioc_deb" >"$work/apt-ioc.log" 2>&1 ||
+        { cat "$work/apt-ioc.log"; exit 1; }
+    [ -f /usr/share/man/man1/kivra-ioc.1.gz ] && pass "kivra-ioc man page" || fail "kivra-ioc man page"
+    kivra-ioc --help | grep -q kivraShutter && pass "kivra-ioc --help" || fail "kivra-ioc --help"
+    sed 's/"ttyUSB0"/"SIM1"/' /usr/share/doc/kivra-ioc/examples/st.cmd >"$work/st.cmd"
+    export EPICS_CA_ADDR_LIST=127.0.0.1 EPICS_CA_AUTO_ADDR_LIST=NO EPICS_CAS_INTF_ADDR_LIST=127.0.0.1
+    export EPICS_CA_SERVER_PORT=46$((RANDOM % 900 + 100)) EPICS_PVAS_INTF_ADDR_LIST=127.0.0.1
+    export EPICS_PVA_SERVER_PORT=47$((RANDOM % 900 + 100)) EPICS_PVA_BROADCAST_PORT=48$((RANDOM % 900 + 100))
+    mkfifo "$work/ioc-in"
+    kivra-ioc "$work/st.cmd" <"$work/ioc-in" >"$work/ioc.log" 2>&1 &
+    ioc_pid=$!
+    exec 9>"$work/ioc-in" # the IOC shell reads until this closes
+    if /usr/bin/python3 -c 'import epics' 2>/dev/null; then
+        # A put to PROC completes once the record has read the controller.
+        /usr/bin/python3 -c 'import epics; pv = "KIVRA:SHUTTER1:DeviceName"
+epics.caput(pv + ".PROC", 1, wait=True, timeout=30); print(epics.caget(pv, timeout=30))' \
+            >"$work/out-ioc" 2>&1 || true
+        grep -q KIVRA-SHUTTER "$work/out-ioc" && pass "kivra-ioc serves the simulator over CA" ||
+            { cat "$work/out-ioc" "$work/ioc.log"; fail "kivra-ioc serves the simulator over CA"; }
+    else
+        echo "   python3-pyepics not installed: no Channel Access check"
+    fi
+    echo exit >&9
+    exec 9>&-
+    timeout 60 tail --pid="$ioc_pid" -f /dev/null || kill "$ioc_pid" 2>/dev/null || true
+    wait "$ioc_pid" && pass "kivra-ioc exits on exit" || fail "kivra-ioc exits on exit"
+    "${sudo_cmd[@]}" apt-get remove -y -qq kivra-ioc >/dev/null 2>&1 || true
+fi
+
 kill "$sim_pid" 2>/dev/null || true
 wait "$sim_pid" 2>/dev/null || true
 sim_pid=

@@ -136,6 +136,27 @@ if [ "$(id -u)" -eq 0 ] && [ -z "${KIVRA_TEST_COPY_OF:-}" ]; then
     fi
 fi
 
+# EPICS base, for the IOC and its tests: built once into a cache outside
+# the tree (a few minutes), then found there by every build's configure.
+# An archive that gives no epics-base source leaves the IOC out, and says so.
+echo "== EPICS base"
+if scripts/epics-base.sh --cached; then
+    echo "   cached: $(scripts/epics-base.sh --prefix)"
+else
+    base_log=$(mktemp)
+    base_status=0
+    scripts/epics-base.sh >"$base_log" 2>&1 || base_status=$?
+    if [ $base_status -eq 0 ]; then
+        grep -E '^   ' "$base_log" || true
+    elif [ $base_status -eq 3 ]; then
+        echo "   not built, so kivra-ioc and its tests are left out: $(tail -n 1 "$base_log")"
+    else
+        cat "$base_log"
+        exit 1
+    fi
+    rm -f "$base_log"
+fi
+
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"

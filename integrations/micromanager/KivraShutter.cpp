@@ -22,6 +22,10 @@ const char *const kStateProperty = "State"; // 0 closed, 1 open, as for every sh
 const char *const kUnsetPort = "Undefined"; // the wizard's word for a port not yet chosen
 const char *const kClosedText = "0";
 const char *const kOpenText = "1";
+// Neither the controller nor the valve models' documentation gives an
+// opening time, so the delay starts at none; a user who measured the
+// valve sets it.
+constexpr double kDefaultDelayMs = 0;
 
 // Larger than the controller's 32-byte field and zero-filled: always a string.
 constexpr int kTextBufferBytes = KIVRA_TEXT_FIELD_SIZE + 1;
@@ -60,6 +64,7 @@ KivraShutter::KivraShutter()
     CreateStringProperty(kPortProperty, kUnsetPort, false, nullptr, true);
     CreateStringProperty(kAvailablePortsProperty, "", true,
                          new CPropertyAction(this, &KivraShutter::onAvailablePorts), true);
+    EnableDelay();
 }
 
 KivraShutter::~KivraShutter()
@@ -112,6 +117,10 @@ int KivraShutter::Initialize()
                                    new CPropertyAction(this, &KivraShutter::onState));
         AddAllowedValue(kStateProperty, kClosedText);
         AddAllowedValue(kStateProperty, kOpenText);
+    }
+    if (ret == DEVICE_OK && !HasProperty(MM::g_Keyword_Delay)) {
+        ret = CreateFloatProperty(MM::g_Keyword_Delay, kDefaultDelayMs, false,
+                                  new CPropertyAction(this, &KivraShutter::onDelay));
     }
     for (const Parameter &param : parameters()) {
         if (ret == DEVICE_OK) {
@@ -309,14 +318,46 @@ int KivraShutter::onAvailablePorts(MM::PropertyBase *prop, MM::ActionType act)
     return DEVICE_OK;
 }
 
+int KivraShutter::onDelay(MM::PropertyBase *prop, MM::ActionType act)
+{
+    if (act == MM::BeforeGet) {
+        prop->Set(GetDelayMs());
+    } else if (act == MM::AfterSet) {
+        double ms = 0;
+        prop->Get(ms);
+        if (!(ms >= 0)) {
+            prop->Set(GetDelayMs());
+            return fail(kErrValueRefused, "Delay_ms takes 0 or more ms");
+        }
+        SetDelayMs(ms);
+    }
+    return DEVICE_OK;
+}
+
+void KivraShutter::busyFor(double ms)
+{
+    busyUntil_ = std::chrono::steady_clock::now() +
+                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                     std::chrono::duration<double, std::milli>(ms));
+}
+
+bool KivraShutter::Busy()
+{
+    return std::chrono::steady_clock::now() < busyUntil_;
+}
+
 int KivraShutter::SetOpen(bool open)
 {
     const int ret = connection();
     if (ret != DEVICE_OK) {
         return ret;
     }
-    return checked(setShutterState(handle_, stateValue(open)),
-                   open ? "open the shutter" : "close the shutter");
+    const int result = checked(setShutterState(handle_, stateValue(open)),
+                               open ? "open the shutter" : "close the shutter");
+    if (result == DEVICE_OK) {
+        busyFor(GetDelayMs());
+    }
+    return result;
 }
 
 int KivraShutter::GetOpen(bool &open)
@@ -369,7 +410,11 @@ int KivraShutter::Fire(double deltaT)
         return result;
     }
     OnPropertyChanged(openTime.property, std::to_string(duration).c_str());
-    return checked(setShutterState(handle_, stateValue(true)), "Fire: start the cycle");
+    result = checked(setShutterState(handle_, stateValue(true)), "Fire: start the cycle");
+    if (result == DEVICE_OK) {
+        busyFor(deltaT);
+    }
+    return result;
 }
 
 // The wizard sets Port to each of its ports and asks; with no port chosen

@@ -1,8 +1,10 @@
 // The Kivra shutter as a Micro-Manager shutter device, over the exported
 // functions of KivraLibrary only: the handle from openSerial() is the one
 // piece of state that reaches the controller. Every call completes its
-// exchange before it returns, so the device is never busy. A line lost
-// (no answer, damaged replies) is opened again by the next call.
+// exchange before it returns; the valve itself still moves after a state
+// change, so Busy() stays true for Delay_ms from then (for the fired time
+// after Fire), which Micro-Manager waits for before it starts an exposure.
+// A line lost (no answer, damaged replies) is opened again by the next call.
 #ifndef KIVRA_MM_SHUTTER_H
 #define KIVRA_MM_SHUTTER_H
 
@@ -10,6 +12,7 @@
 
 #include <DeviceBase.h>
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -31,7 +34,7 @@ public:
     int Initialize() override;
     int Shutdown() override;
     void GetName(char *name) const override;
-    bool Busy() override { return false; }
+    bool Busy() override;
     bool SupportsDeviceDetection() override { return true; }
     MM::DeviceDetectionStatus DetectDevice() override;
     int SetProperty(const char *name, const char *value) override;
@@ -46,6 +49,9 @@ private:
     int onParameter(const Parameter &param, MM::PropertyBase *prop, MM::ActionType act);
     int onState(MM::PropertyBase *prop, MM::ActionType act);
     int onAvailablePorts(MM::PropertyBase *prop, MM::ActionType act);
+    int onDelay(MM::PropertyBase *prop, MM::ActionType act);
+    // Busy() for the next ms milliseconds.
+    void busyFor(double ms);
 
     std::string portName() const;
     // DEVICE_OK with handle_ open, opening the port again after a lost line.
@@ -61,6 +67,7 @@ private:
     std::string port_;                         // as it was at initialisation
     int handle_ = 0;                           // 0 while the line is lost
     std::map<std::string, std::string> texts_; // the text fields as read at initialisation
+    std::chrono::steady_clock::time_point busyUntil_{};
 };
 
 } // namespace kivramm

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -108,6 +109,39 @@ TEST_F(AdapterTest, OpensAndClosesTheShutterAndReadsTheControllersTexts)
     EXPECT_EQ(core.getProperty(kLabel, "FirmwareVersion"), "V2.0.3");
     EXPECT_TRUE(core.isPropertyReadOnly(kLabel, "SerialNumber"));
     EXPECT_FALSE(core.deviceBusy(kLabel));
+}
+
+TEST_F(AdapterTest, BusyLastsTheDelayAfterAStateChange)
+{
+    using Clock = std::chrono::steady_clock;
+    SimProcess sim(uniquePortName("MMB"));
+    initialiseOn(sim);
+    core.setShutterDevice(kLabel);
+    EXPECT_TRUE(core.usesDeviceDelay(kLabel));
+    EXPECT_EQ(std::stod(core.getProperty(kLabel, "Delay_ms")), 0.0) << "no opening time known";
+    core.setShutterOpen(true);
+    EXPECT_FALSE(core.deviceBusy(kLabel)) << "no delay, never busy";
+
+    const double delayMs = 400;
+    core.setProperty(kLabel, "Delay_ms", std::to_string(delayMs).c_str());
+    EXPECT_EQ(core.getDeviceDelayMs(kLabel), delayMs);
+    for (bool open : {false, true}) {
+        const Clock::time_point before = Clock::now();
+        core.setShutterOpen(open);
+        const bool busy = core.deviceBusy(kLabel);
+        // Busy runs from the change, which came after `before`: while less
+        // than the delay has passed since then, it must still be busy.
+        if (Clock::now() - before < std::chrono::milliseconds(static_cast<int>(delayMs))) {
+            EXPECT_TRUE(busy) << "open " << open;
+        }
+        core.waitForDevice(kLabel);
+        const double waitedMs =
+            std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+        EXPECT_GE(waitedMs, delayMs) << "open " << open;
+        EXPECT_FALSE(core.deviceBusy(kLabel));
+    }
+    EXPECT_THROW(core.setProperty(kLabel, "Delay_ms", "-1"), CMMError);
+    EXPECT_EQ(core.getDeviceDelayMs(kLabel), delayMs);
 }
 
 TEST_F(AdapterTest, EveryPropertyHasTheControllersRangeAndRoundTrips)

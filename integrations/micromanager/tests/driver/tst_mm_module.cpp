@@ -103,7 +103,11 @@ TEST(AdapterModule, FireRunsOneTimedOpeningInSingleModeOnly)
     }
 
     // Long enough that a busy machine still reads it open.
+    const auto fired = std::chrono::steady_clock::now();
     ASSERT_EQ(shutter->Fire(2000.2), DEVICE_OK);
+    EXPECT_TRUE(shutter->Busy() ||
+                std::chrono::steady_clock::now() - fired >= std::chrono::seconds(2))
+        << "busy for the fired time";
     ASSERT_EQ(shutter->GetOpen(open), DEVICE_OK);
     EXPECT_TRUE(open) << "the cycle starts open";
     EXPECT_EQ(property(*shutter, "OpenTime-ms"), "2000");
