@@ -2,7 +2,7 @@
 # Sourced by the scripts for what several of them do: a virtual X display,
 # the wait for a simulator's published port, the project's version, a build
 # tree's configuration. Sourcing sets kivra_root (the repository's root) and
-# xvfb_pid, and defines the functions below; it changes nothing else.
+# defines the functions below; it changes nothing else.
 kivra_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # await SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails
