@@ -9,7 +9,7 @@
 #   bench/bench_start.sh [RUNS]     BUILD_DIR=build, KIVRA_WIN_BUILD=build-win
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/xdisplay.sh
+. scripts/lib.sh
 runs=${1:-10}
 linux_app=${BUILD_DIR:-build}/app/Trova
 program=${KIVRA_WIN_BUILD:-build-win}/program
@@ -19,10 +19,9 @@ scripts/deps.sh screenshots
 work=$(mktemp -d)
 export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
-xvfb_pid=""
 cleanup() {
     /usr/lib/wine/wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    stop_virtual_display
     wait 2>/dev/null || true
     rm -rf "$work"
 }

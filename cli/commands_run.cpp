@@ -173,6 +173,8 @@ int runRun(const QStringList &args)
     const long long total = given[2].value;
     const bool bar = line.parser.isSet(wait) && isatty(STDERR_FILENO);
     if (line.parser.isSet(wait)) {
+        // From here on Ctrl-C closes the shutter; a caller may wait for this.
+        std::fprintf(stderr, "kivra: run started; Ctrl-C closes the shutter and stops\n");
         while (!interrupted) {
             const float hz = getFrequency(handle);
             if (hz < 0) {

@@ -6,10 +6,11 @@
 #   scripts/busy.sh RUNS COMMAND...
 #   scripts/busy.sh 3 ctest --test-dir build --output-on-failure -j 2 -LE timing
 #
-# As root, run the command as an unprivileged user (runuser -u kivra-test --
-# ...), as scripts/test.sh does: root gets past what some tests check.
+# As root, run the command as the tests' unprivileged user, as scripts/test.sh
+# does (root gets past what some tests check):
+#   scripts/busy.sh 3 scripts/testuser.sh build ctest --test-dir build ...
 set -euo pipefail
-[ $# -ge 2 ] || { sed -n '2,10p' "$0" >&2; exit 2; }
+[ $# -ge 2 ] || { sed -n '2,11p' "$0" >&2; exit 2; }
 runs=$1
 shift
 "$(dirname "$0")/deps.sh" busy

@@ -7,6 +7,7 @@
 #   scripts/fuzz.sh [seconds in all, default 600] [target ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 total=${1:-600}
 shift || true
@@ -14,11 +15,7 @@ build=${KIVRA_FUZZ_BUILD:-build-fuzz}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_reply fuzz_simrequest fuzz_portlist fuzz_portname fuzz_config)
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKIVRA_FUZZ=ON -DKIVRA_BUILD_APP=OFF -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF \
-        -DKIVRA_BUILD_REDUCED=OFF >/dev/null
-fi
+[ -f "$build/CMakeCache.txt" ] || configure_fuzz_build "$build"
 cmake --build "$build" -j "$(nproc)" --target fuzz-targets >/dev/null
 
 share=$((total / ${#targets[@]}))

@@ -6,28 +6,21 @@
 # accepters on one device turn each other away.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target Trova kivra-sim TrovaTranslations
 
 work=$(mktemp -d)
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    stop_virtual_display
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
-
-# Waits up to 5 s for a command to succeed.
-await() {
-    for _ in $(seq 50); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 yaml="$work/ser2net.yaml"
 : >"$yaml"
@@ -40,7 +33,7 @@ done
 announce='^kivra-sim: port [^ ]* at \([^ ]*\) (link: \(.*\))$'
 announced() { grep -q "$announce" "$work/sim-$1.log"; }
 for kind in raw rfc2217; do
-    await announced $kind || { cat "$work/sim-$kind.log" >&2; exit 1; }
+    await 30 announced $kind || { cat "$work/sim-$kind.log" >&2; exit 1; }
 done
 raw_port=4011 rfc_port=4012
 accepter_raw="tcp(nodelay),127.0.0.1,$raw_port"
@@ -62,7 +55,7 @@ done
 /usr/sbin/ser2net -n -u -c "$yaml" -P "$work/ser2net.pid" &
 pids+=($!)
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-if ! await listening $raw_port || ! await listening $rfc_port; then
+if ! await 30 listening $raw_port || ! await 30 listening $rfc_port; then
     echo "ser2net does not listen on ports $raw_port and $rfc_port" >&2
     exit 1
 fi
@@ -75,9 +68,5 @@ publish NET-RAW "socket://127.0.0.1:$raw_port"
 publish NET-RFC2217 "rfc2217://127.0.0.1:$rfc_port"
 trap 'rm -f "$portdir/NET-RAW" "$portdir/NET-RFC2217"; cleanup' EXIT INT TERM
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: running under Xvfb (nothing will be visible)."
-    xvfb-run -a -s "-screen 0 1024x768x24" build/app/Trova
-else
-    build/app/Trova
-fi
+display_or_virtual
+build/app/Trova

@@ -12,11 +12,11 @@
 #   KIVRA_WIN_BUILD=dir    build tree of scripts/test-windows (default build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$(pwd)
 build=${KIVRA_WIN_BUILD:-build-win}
 [[ "$build" = /* ]] || build="$root/$build"
-version=$(sed -n 's/^project(Kivra VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+version=$(project_version)
 
 if ! command -v zip >/dev/null || ! command -v makensis >/dev/null; then
     "$root/scripts/deps.sh" windows

@@ -8,6 +8,7 @@
 # Install it with: apt-get install ./build-package/kivra_<version>_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$(pwd)
 build="$root/${KIVRA_PACKAGE_BUILD:-build-package}"
 jobs=${KIVRA_PACKAGE_JOBS:-$(nproc)}
@@ -21,12 +22,12 @@ cflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)"
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+configure_build "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DKIVRA_EPICS_BASE="${KIVRA_EPICS_BASE:-}" \
     -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF \
     -DKIVRA_FONT_LINK=/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf \
     -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cxxflags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags"
 cmake --build "$build" -j "$jobs"
 rm -f "$build"/kivra_*.deb "$build"/kivra-ioc_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

@@ -4,13 +4,18 @@
 # like a plugged-in adapter and shows up in the port list by itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target Trova kivra-sim TrovaTranslations
 
 sim_pid=""
-cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null || true; }
+cleanup() {
+    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+    stop_virtual_display
+    wait 2>/dev/null || true
+}
 trap cleanup EXIT INT TERM
 
 start_sim() {
@@ -21,12 +26,7 @@ start_sim() {
 run=(build/app/Trova "${TROVA_ARGS:-}")
 [ -n "${TROVA_ARGS:-}" ] || run=(build/app/Trova)
 
+display_or_virtual
 start_sim "$@" &
 sim_pid=$!
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: running under Xvfb (nothing will be visible)."
-    xvfb-run -a -s "-screen 0 1024x768x24" "${run[@]}"
-else
-    "${run[@]}"
-fi
+"${run[@]}"

@@ -6,18 +6,20 @@
 #   scripts/screenshots-settings.sh [build dir]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 build=${1:-build}
 out=docs/screenshots
 
 scripts/deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+configure_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j 2 --target settings-screenshots TrovaTranslations
 
+trap stop_virtual_display EXIT
+start_virtual_display
 mkdir -p "$out"
 driver="$build/tests/app/settings/settings-screenshots/settings-screenshots"
 for lang in cn en; do
-    xvfb-run -a -s "-screen 0 1024x768x24" \
-        "$driver" "$out" "$lang" "$build/app/trans_en_US.qm" "$build/app/font.ttf"
+    "$driver" "$out" "$lang" "$build/app/trans_en_US.qm" "$build/app/font.ttf"
 done
 ls "$out"/settings-*.png

@@ -8,7 +8,7 @@
 # are black without a compositing manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/xdisplay.sh
+. scripts/lib.sh
 root=$(pwd)
 build="$root/${KIVRA_WIN_BUILD:-build-win}"
 out=docs/screenshots
@@ -30,12 +30,13 @@ margin=10
 panel_w=700
 panel_h=460
 
-xvfb_pid="" xcompmgr_pid="" sim_pid="" app_pid=""
+xcompmgr_pid="" sim_pid="" app_pid=""
 cleanup() {
-    for pid in "$app_pid" "$sim_pid" "$xcompmgr_pid" "$xvfb_pid"; do
+    for pid in "$app_pid" "$sim_pid" "$xcompmgr_pid"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null
     done
     /usr/lib/wine/wineserver -k 2>/dev/null || true
+    stop_virtual_display
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -50,7 +51,7 @@ chmod 700 "$ports"
 KIVRA_WINE_GRAPHICS=x11 tests/windows/wineprefix.sh setup "$wine64" "$ports" $port $port
 "$sim" --port-dir "$ports" --name WSIM$port >/dev/null &
 sim_pid=$!
-for _ in $(seq 50); do [ -e "$ports/WSIM$port" ] && break; sleep 0.1; done
+wait_for_port "$ports" WSIM$port $sim_pid || { echo "kivra-sim did not publish WSIM$port" >&2; exit 1; }
 
 # A copy of the program folder, so its config.ini is this script's own.
 cp -r "$program" "$work/Trova"

@@ -5,16 +5,14 @@
 # docs/screenshots/. Needs xvfb, xdotool and ImageMagick (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 build=${BUILD_DIR:-build}
 out=docs/screenshots
 
-if [ "${1:-}" != "--on-display" ]; then
-    scripts/deps.sh
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$build" -j "$(nproc)" --target Trova kivra-sim TrovaTranslations
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --on-display
-fi
+scripts/deps.sh
+configure_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc)" --target Trova kivra-sim TrovaTranslations
 
 app_dir="$build/app"
 config="$app_dir/config.ini"
@@ -33,6 +31,7 @@ saved_config=""
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+    stop_virtual_display
     wait 2>/dev/null || true
     rm -f "$config"
     [ -n "$saved_config" ] && mv "$saved_config" "$config"
@@ -44,9 +43,10 @@ if [ -e "$config" ]; then
     cp "$config" "$saved_config"
 fi
 
+start_virtual_display
 "$build/simulator/kivra-sim" --name SIM1 >/dev/null &
 sim_pid=$!
-for _ in $(seq 50); do [ -e "$port_dir/SIM1" ] && break; sleep 0.1; done
+wait_for_port "$port_dir" SIM1 $sim_pid || { echo "kivra-sim did not publish SIM1" >&2; exit 1; }
 
 # click X Y: a left click at a point of the panel.
 click() {

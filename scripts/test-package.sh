@@ -9,6 +9,7 @@
 # install; the package is removed again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$(pwd)
 export KIVRA_PACKAGE_BUILD=${KIVRA_PACKAGE_BUILD:-build-package}
 build="$root/$KIVRA_PACKAGE_BUILD"
@@ -101,7 +102,7 @@ export KIVRA_PORT_DIR="$work/ports"
 mkdir -m 700 -p "$KIVRA_PORT_DIR"
 kivra-sim --name SIM1 </dev/null >"$work/sim.log" 2>&1 &
 sim_pid=$!
-for _ in $(seq 50); do [ -e "$KIVRA_PORT_DIR/SIM1" ] && break; sleep 0.1; done
+wait_for_port "$KIVRA_PORT_DIR" SIM1 $sim_pid || { cat "$work/sim.log"; fail "kivra-sim publishes SIM1"; }
 expect_device() { # label, output file
     grep -q "device KIVRA-SHUTTER" "$2" && pass "$1" || { cat "$2"; fail "$1"; }
 }

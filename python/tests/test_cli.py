@@ -7,6 +7,7 @@ import importlib.util
 import json
 import os
 import re
+import select
 import shutil
 import signal
 import socket
@@ -79,19 +80,23 @@ def served(sim, tmp_path):
     config = tmp_path / "ser2net.yaml"
     config.write_text(f"connection: &c\n    accepter: tcp(nodelay),127.0.0.1,{port}\n"
                       f"    connector: serialdev,{device},115200n82,local\n"
-                      f"    options:\n        chardelay: false\n")
+                      f"    options:\n        chardelay: false\n"
+                      # One connection at a time: the newest takes over, so a
+                      # probe's or the last command's, still being closed,
+                      # does not turn the next command away.
+                      f"        kickolduser: true\n")
     server = subprocess.Popen(["/usr/sbin/ser2net", "-n", "-u", "-c", str(config),
                                "-P", str(tmp_path / "pid")],
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     try:
-        for _ in range(200):
+        deadline = time.monotonic() + 30
+        while True:
             with socket.socket() as probe:
                 if probe.connect_ex(("127.0.0.1", port)) == 0:
                     break
+            assert time.monotonic() < deadline, "ser2net does not listen"
             time.sleep(0.02)
-        # ser2net takes one connection at a time: let the probe's go first.
-        time.sleep(0.1)
         yield f"socket://127.0.0.1:{port}"
     finally:
         server.terminate()
@@ -287,7 +292,9 @@ def test_ctrl_c_stops_the_run(sim) -> None:
     port = sim().name
     run = subprocess.Popen([os.environ["KIVRA_CLI"], "run", port, "--on", "50", "--off", "50",
                             "--cycles", "1000", "--wait"], stderr=subprocess.PIPE, text=True)
-    time.sleep(0.5)
+    # Ctrl-C is caught once the tool says the run has started.
+    assert select.select([run.stderr], [], [], 60)[0], "the run did not start"
+    assert run.stderr.readline().startswith("kivra: run started;")
     run.send_signal(signal.SIGINT)
     _, err = run.communicate(timeout=5)
     assert run.returncode == 130

@@ -9,6 +9,7 @@
 # reduced/ below it) the examples, built against the SDK, run against that
 # build, so a busy machine does not fail them.
 set -euo pipefail
+. "$(dirname "$0")/../../scripts/lib.sh"
 sdk=$1 sim=$2 cc=$3 cxx=$4 work=$5 mcs=${6:-} mono=${7:-}
 stretched=${KIVRA_TEST_LIBRARY_DIR:-}
 # The library a program built against the SDK's lib/ or lib/reduced/ runs with.
@@ -33,8 +34,7 @@ trap cleanup EXIT
 
 "$sim" --name SIM1 >/dev/null &
 sim_pid=$!
-for _ in $(seq 100); do [ -e "$port_dir/SIM1" ] && break; sleep 0.05; done
-[ -e "$port_dir/SIM1" ] || { echo "kivra-sim did not publish SIM1"; exit 1; }
+wait_for_port "$port_dir" SIM1 $sim_pid || { echo "kivra-sim did not publish SIM1"; exit 1; }
 
 failures=0
 # expect NAME COMMAND...: the example must succeed and report both the

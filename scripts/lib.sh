@@ -1,0 +1,109 @@
+# shellcheck shell=bash
+# Sourced by the scripts for what several of them do: a virtual X display,
+# the wait for a simulator's published port, the project's version, a build
+# tree's configuration. Sourcing sets kivra_root (the repository's root) and
+# defines the functions below; it changes nothing else.
+kivra_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# await SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails
+# when SECONDS have passed first. Generous limits: a busy machine is slow,
+# not broken.
+await() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# wait_for_port DIR NAME [PID]: returns once a simulator has published port
+# NAME in DIR; fails when its process PID ended first or after 30 s.
+wait_for_port() {
+    await 30 published_or_ended "$1/$2" "${3:-}" || true
+    [ -e "$1/$2" ]
+}
+published_or_ended() { # link, process id or nothing
+    [ -e "$1" ] || { [ -n "$2" ] && ! kill -0 "$2" 2>/dev/null; }
+}
+
+# project_version: the one home of the version, the top-level CMakeLists.txt.
+project_version() {
+    local version
+    version=$(sed -n 's/^project(Kivra VERSION \([0-9.]*\).*/\1/p' "$kivra_root/CMakeLists.txt")
+    [ -n "$version" ] || { echo "no project(Kivra VERSION ...) in CMakeLists.txt" >&2; return 1; }
+    echo "$version"
+}
+
+# configure_build DIR [cmake options...]: configures the repository into
+# DIR. cmake's output goes to DIR/configure.log, shown only when it fails.
+configure_build() {
+    local dir=$1
+    shift
+    mkdir -p "$dir"
+    cmake -S "$kivra_root" -B "$dir" "$@" >"$dir/configure.log" 2>&1 ||
+        { cat "$dir/configure.log" >&2; return 1; }
+}
+
+# configure_fuzz_build DIR: the libFuzzer targets (clang-14, ASan + UBSan).
+configure_fuzz_build() {
+    CC=clang-14 CXX=clang++-14 configure_build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKIVRA_FUZZ=ON -DKIVRA_BUILD_APP=OFF -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF \
+        -DKIVRA_BUILD_REDUCED=OFF
+}
+
+# start_virtual_display: starts Xvfb on a free display that only holders of
+# its cookie may use, exports DISPLAY and XAUTHORITY, sets xvfb_pid and
+# returns once the server takes clients. -noreset keeps it up when the last
+# client goes. stop_virtual_display, from the caller's cleanup, ends it.
+xvfb_pid=""
+xvfb_auth=""
+start_virtual_display() {
+    local display=$((90 + RANDOM % 100)) ready cookie
+    ready=$(mktemp)
+    xvfb_auth=$(mktemp)
+    cookie=$(mcookie)
+    for _ in $(seq 20); do
+        while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+        xauth -q -f "$xvfb_auth" add ":$display" . "$cookie"
+        # The server writes its display number to descriptor 3 once it takes
+        # clients, and ends at once when another server took the number
+        # since the look at its lock file.
+        Xvfb ":$display" -displayfd 3 -auth "$xvfb_auth" -nolisten tcp -noreset \
+            -screen 0 1024x768x24 3>"$ready" >/dev/null 2>&1 &
+        xvfb_pid=$!
+        await 30 written_or_ended "$ready" "$xvfb_pid" || true
+        if [ -s "$ready" ]; then
+            rm -f "$ready"
+            export DISPLAY=:$display XAUTHORITY=$xvfb_auth
+            return 0
+        fi
+        kill "$xvfb_pid" 2>/dev/null || true
+        display=$((display + 1))
+    done
+    rm -f "$ready"
+    stop_virtual_display
+    echo "no virtual X display could be started (Xvfb)" >&2
+    return 1
+}
+written_or_ended() { # file, process id
+    [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null
+}
+stop_virtual_display() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    fi
+    if [ -n "$xvfb_auth" ]; then
+        rm -f "$xvfb_auth"
+        xvfb_auth=""
+    fi
+}
+
+# display_or_virtual: a virtual display when there is no display, said once.
+display_or_virtual() {
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display found: running under Xvfb (nothing will be visible)."
+        start_virtual_display
+    fi
+}
