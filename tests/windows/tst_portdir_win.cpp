@@ -5,6 +5,7 @@
 // test's own) followed by the folder's entries, with the map and without.
 #include "kivra_portdir.h"
 #include "kivra_portname.h"
+#include "scratch_win.h"
 #include "serial/portlist_win.h"
 
 #include <windows.h>
@@ -65,49 +66,24 @@ bool writeEntry(const std::string &path, const std::string &text)
     return ok;
 }
 
-void removeAll(const std::wstring &dir)
-{
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                DeleteFileW((dir + L"\\" + name).c_str());
-            } else if (name != L"." && name != L"..") {
-                removeAll(dir + L"\\" + name);
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
 // A private folder below the user's temporary folder, removed with all it holds.
 class ScratchDir
 {
 public:
-    ScratchDir()
+    ScratchDir() : path_(scratch::tempPath("kivra-portdir-"))
     {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        const std::wstring base(temp);
-        path_ = std::string(base.begin(), base.end()) + "kivra-portdir-" +
-                std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made_);
         std::string error;
         ok_ = preparePortDirectory(path_, error);
     }
-    ~ScratchDir() { removeAll(wide(path_)); }
+    ~ScratchDir() { scratch::removeAll(wide(path_)); }
     bool ok() const { return ok_; }
     const std::string &str() const { return path_; }
     std::string entry(const std::string &name) const { return path_ + "\\" + name; }
 
 private:
-    static int made_;
     std::string path_;
     bool ok_ = false;
 };
-int ScratchDir::made_ = 0;
 
 PortTrust anotherUser()
 {
