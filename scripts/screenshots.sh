@@ -13,7 +13,7 @@ if [ "${1:-}" != "--on-display" ]; then
     scripts/deps.sh
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" -j "$(nproc)" --target Trova kivra-sim TrovaTranslations
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --on-display
+    exec xvfb-run -a -s "-dpi 96 -screen 0 1024x768x24" "$0" --on-display
 fi
 
 app_dir="$build/app"
