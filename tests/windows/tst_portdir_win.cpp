@@ -1,8 +1,9 @@
 // The port directory on Windows: a private folder of files holding URLs.
 // Played against a folder others may read, another user, entries others may
-// write, a folder for an entry, a device name, a publisher's entry that goes
-// as its handle closes; then the port list: the registry's map (a key of the
-// test's own) followed by the folder's entries, with the map and without.
+// write, a folder for an entry, a device name (a publisher's entry, held open
+// to be deleted as it closes, is tst_simulator_win's); then the port list:
+// the registry's map (a key of the test's own) followed by the folder's
+// entries, with the map and without.
 #include "kivra_portdir.h"
 #include "kivra_portname.h"
 #include "scratch_win.h"
@@ -49,15 +50,10 @@ bool openToEveryone(const std::string &path)
     return ok;
 }
 
-HANDLE createFile(const std::string &path, DWORD flags = 0, DWORD share = 0)
-{
-    return CreateFileW(wide(path).c_str(), GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL | flags, nullptr);
-}
-
 bool writeEntry(const std::string &path, const std::string &text)
 {
-    const HANDLE file = createFile(path);
+    const HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE &&
                     WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) &&
@@ -141,22 +137,6 @@ TEST(PortEntriesWin, OnlyAFileOfOursThatOthersCannotWriteCounts)
         EXPECT_FALSE(isEntryName(name)) << name;
     }
     EXPECT_TRUE(isEntryName("COM10"));
-}
-
-TEST(PortEntriesWin, APublishersEntryGoesWhenItsHandleCloses)
-{
-    ScratchDir scratch;
-    ASSERT_TRUE(scratch.ok());
-    const HANDLE held =
-        createFile(scratch.entry("SIM1"), FILE_FLAG_DELETE_ON_CLOSE, FILE_SHARE_READ);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string text = networkEntryText(kUrl);
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(held, text.data(), DWORD(text.size()), &written, nullptr));
-    EXPECT_EQ(classifyPortEntry(scratch.str(), "SIM1").target, kUrl);
-    CloseHandle(held);
-    EXPECT_FALSE(hasPortEntry(scratch.str(), "SIM1"));
-    EXPECT_TRUE(listPortEntries(scratch.str()).empty());
 }
 
 class PortDirEnv : public ::testing::Test
