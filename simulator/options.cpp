@@ -33,7 +33,7 @@ const char *const kUsage =
     "Control (for tests on another system, such as Windows programs under wine):\n"
     "  --control FILE     take commands on a loopback TCP port; FILE gets the\n"
     "                     port and the key a client must send first (mode 600)\n"
-    "External trigger: type a line on standard input or send SIGUSR1.\n";
+    "External trigger: type a line on standard input (or, on POSIX, send SIGUSR1).\n";
 
 namespace {
 
