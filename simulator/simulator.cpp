@@ -69,8 +69,8 @@ struct Simulator::Impl
     Publication publication; // while published: the entry (and lock) to remove
     std::string error;
 
-    // Made by start(), kept until the next start() or the destructor: stop()
-    // wakes the serving thread through it.
+    // Made by start(), released by stop() once the serving thread, which it
+    // wakes, has ended.
     std::unique_ptr<Line> line;
     std::atomic<bool> stopping{false};
     std::atomic<bool> hungUp{false};
@@ -263,7 +263,12 @@ bool Simulator::start(const std::string &name, const std::string &portDir)
 {
     stop();
     std::string error;
-    std::unique_ptr<Line> line = openHostLine(d->listen, error);
+    std::string listen;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        listen = d->listen;
+    }
+    std::unique_ptr<Line> line = openHostLine(listen, error);
     if (!line) {
         std::lock_guard<std::mutex> lock(d->mutex);
         d->error = error;
