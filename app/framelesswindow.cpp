@@ -1,5 +1,6 @@
 #include "framelesswindow.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
@@ -21,6 +22,10 @@ FramelessWindow::FramelessWindow(QWidget *window, QWidget *content, QWidget *tit
     shadow->setOffset(0.0, 0.0);
     shadow->setColor(Qt::gray);
     content->setGraphicsEffect(shadow);
+    // At a fractional display scale (150 %) the effect redraws a changed
+    // child's rectangle rounded inwards, leaving behind the edge of a focus
+    // frame that has moved on; the panel is drawn whole when focus moves.
+    connect(qApp, &QApplication::focusChanged, content, [content] { content->update(); });
 
     // Sees the presses the window's children leave to the window, as the
     // window's own mouse handlers would.

@@ -8,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    startup::configureDisplayScaling();
     QApplication app(argc, argv);
     QTranslator translator;
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -42,6 +42,17 @@ QByteArray readTranslation(const QString &path)
 
 namespace startup {
 
+void configureDisplayScaling()
+{
+    // Qt 5 scales nothing unless asked: the fixed-size window would stay its
+    // designed size in device pixels, half of it at 200 %, with only some
+    // texts grown.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
 bool installEnglish(QTranslator &translator, const QString &appDir)
 {
     // A file that fails the check is treated as a missing one: the empty

@@ -12,6 +12,11 @@ class ZentoWidget;
 // directory; a missing or broken file leaves the built-in default in place.
 namespace startup {
 
+// Lets the window follow the display's scaling (150 %, 200 %, ...): every
+// widget, font and image scaled by the screen's own factor, 1.5 at 144 DPI
+// rather than rounded to 2. Called before the application object exists.
+void configureDisplayScaling();
+
 // Loads trans_en_US.qm from appDir into the translator and installs it in the
 // application, whether or not the load worked (an empty translator changes
 // nothing). A file that is not byte for byte the one this build compiled is

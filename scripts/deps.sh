@@ -5,7 +5,7 @@
 #   scripts/deps.sh            the build, the tests and the demo (Linux)
 #   scripts/deps.sh windows    the Windows cross build, its tests under wine and
 #                              the installer (Qt for Windows: qt-windows below)
-#   scripts/deps.sh screenshots pictures of Trova.exe under wine
+#   scripts/deps.sh screenshots pictures of Trova.exe under wine, and scaled ones
 #   scripts/deps.sh busy       the tests beside a load on every core (scripts/busy.sh)
 #   scripts/deps.sh package    checking the Debian package (scripts/test-package.sh)
 #   scripts/deps.sh qt-windows building Qt for Windows from Debian's source
@@ -43,8 +43,9 @@ windows)
     )
     ;;
 screenshots)
-    # Trova.exe under wine on a virtual display (scripts/screenshots-windows.sh).
-    packages=(xvfb xauth x11-utils xdotool imagemagick xcompmgr)
+    # Trova.exe under wine on a virtual display (scripts/screenshots-windows.sh),
+    # and Trova at a scaled Xft.dpi (xrdb).
+    packages=(xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick xcompmgr)
     ;;
 busy)
     packages=(stress-ng)

@@ -55,7 +55,9 @@ configure_fuzz_build() {
 # start_virtual_display: starts Xvfb on a free display that only holders of
 # its cookie may use, exports DISPLAY and XAUTHORITY, sets xvfb_pid and
 # returns once the server takes clients. -noreset keeps it up when the last
-# client goes. stop_virtual_display, from the caller's cleanup, ends it.
+# client goes; 96 DPI is what the programs are drawn for unless a script
+# scales them itself (KIVRA_XVFB_SCREEN gives a larger screen for that).
+# stop_virtual_display, from the caller's cleanup, ends it.
 xvfb_pid=""
 xvfb_auth=""
 start_virtual_display() {
@@ -70,7 +72,7 @@ start_virtual_display() {
         # clients, and ends at once when another server took the number
         # since the look at its lock file.
         Xvfb ":$display" -displayfd 3 -auth "$xvfb_auth" -nolisten tcp -noreset \
-            -screen 0 1024x768x24 3>"$ready" >/dev/null 2>&1 &
+            -dpi 96 -screen 0 "${KIVRA_XVFB_SCREEN:-1024x768x24}" 3>"$ready" >/dev/null 2>&1 &
         xvfb_pid=$!
         await 30 written_or_ended "$ready" "$xvfb_pid" || true
         if [ -s "$ready" ]; then

@@ -5,7 +5,8 @@
 # main window in Chinese and in English into docs/screenshots/. Needs the
 # build of scripts/test-windows (build-win/program and the native kivra-sim).
 # xcompmgr composites the window's translucent margin and drop shadow, which
-# are black without a compositing manager.
+# are black without a compositing manager. KIVRA_SHOT_DPI=144 or 192 takes
+# them on a display scaled to 150 % or 200 % (main-window-windows-*-150.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -24,6 +25,14 @@ export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
 wine64=/usr/lib/wine/wine64
 ports="$work/ports"
 port=8
+dpi=${KIVRA_SHOT_DPI:-96}
+suffix=""
+if [ "$dpi" != 96 ]; then
+    suffix=-$((dpi * 100 / 96))
+    export KIVRA_XVFB_SCREEN=1600x1200x24
+fi
+# scaled N: N pixels of the designed window on the display.
+scaled() { echo $(($1 * dpi / 96)); }
 
 # The window's own geometry, from the frameless panel's margin inwards.
 margin=10
@@ -49,6 +58,8 @@ xcompmgr_pid=$!
 mkdir -p "$ports" "$out"
 chmod 700 "$ports"
 KIVRA_WINE_GRAPHICS=x11 tests/windows/wineprefix.sh setup "$wine64" "$ports" $port $port
+"$wine64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    </dev/null >/dev/null 2>&1
 "$sim" --port-dir "$ports" --name WSIM$port >/dev/null &
 sim_pid=$!
 wait_for_port "$ports" WSIM$port $sim_pid || { echo "kivra-sim did not publish WSIM$port" >&2; exit 1; }
@@ -58,7 +69,8 @@ cp -r "$program" "$work/Trova"
 
 # click X Y: a left click at a point of the panel.
 click() {
-    xdotool mousemove $((win_x + margin + $1)) $((win_y + margin + $2)) click 1
+    xdotool mousemove $((win_x + $(scaled $((margin + $1))))) \
+        $((win_y + $(scaled $((margin + $2))))) click 1
     sleep 1
 }
 
@@ -82,11 +94,12 @@ shoot() {
     click 330 125 # automatic mode
     # Run, so the frequency shows: the shot is taken while the simulated
     # controller's ten cycles of 200 ms still run.
-    xdotool mousemove $((win_x + margin + 220)) $((win_y + margin + 220)) click 1
+    xdotool mousemove $((win_x + $(scaled $((margin + 220))))) \
+        $((win_y + $(scaled $((margin + 220))))) click 1
     sleep 0.6
     xdotool mousemove 0 0 # no hover colour on the shot
     sleep 0.4
-    import -window root -crop "${panel_w}x${panel_h}+$((win_x + margin))+$((win_y + margin))" \
+    import -window root -crop "$(scaled $panel_w)x$(scaled $panel_h)+$((win_x + $(scaled $margin)))+$((win_y + $(scaled $margin)))" \
         +repage "$out/$file"
     kill "$app_pid"
     wait "$app_pid" 2>/dev/null || true
@@ -94,5 +107,5 @@ shoot() {
     echo "wrote $out/$file"
 }
 
-shoot CN main-window-windows-zh.png
-shoot EN main-window-windows-en.png
+shoot CN main-window-windows-zh$suffix.png
+shoot EN main-window-windows-en$suffix.png
