@@ -124,7 +124,9 @@ install_optional() { # what it is for, packages...
     shift
     log=$(mktemp)
     if ! install_missing "$@" >"$log" 2>&1; then
-        # apt's first unmet dependency says more than its closing line.
+        # apt's first unmet dependency says more than its closing line; a
+        # quiet install leaves it out, a simulated one shows it.
+        apt-get install -s --no-install-recommends "$@" >>"$log" 2>&1 || true
         echo "deps.sh: $* not installable, so $purpose ($(grep -m 1 -o '[^ ].*Depends:.*' "$log" ||
             grep -m 1 '^E:' "$log" || tail -n 1 "$log"))"
     else
