@@ -1,10 +1,10 @@
 #include "kivra_portdir.h"
 
-#include "kivra_portname.h"
 #include "ttydevice_linux.h"
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,8 +18,6 @@ namespace {
 constexpr mode_t kPortDirMode = 0700;
 constexpr mode_t kGroupOtherAccess = 0077;
 constexpr const char *kDefaultSysRoot = "/sys";
-// A URL is a line; anything longer is not one.
-constexpr size_t kMaxUrlFileBytes = 512;
 constexpr mode_t kGroupOtherWrite = 0022;
 
 // A descriptor that closes itself.
@@ -81,11 +79,6 @@ int openPortDirectory(const std::string &dir, const PortTrust &trust, PortDirSta
     return fd;
 }
 
-bool plausibleName(const std::string &name)
-{
-    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos;
-}
-
 enum class LockState
 {
     Absent,
@@ -135,36 +128,22 @@ std::string networkUrl(int dirFd, const std::string &name, const PortTrust &trus
     struct stat info;
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_uid != trust.user || (info.st_mode & kGroupOtherWrite) != 0 ||
-        static_cast<size_t>(info.st_size) > kMaxUrlFileBytes) {
+        static_cast<size_t>(info.st_size) > kMaxEntryBytes) {
         return std::string();
     }
-    char text[kMaxUrlFileBytes + 1];
-    const ssize_t length = ::read(file.get(), text, kMaxUrlFileBytes);
+    char text[kMaxEntryBytes + 1];
+    const ssize_t length = ::read(file.get(), text, sizeof text);
     if (length <= 0) {
         return std::string();
     }
-    std::string url(text, static_cast<size_t>(length));
-    while (!url.empty() && (url.back() == '\n' || url.back() == '\r' || url.back() == ' ')) {
-        url.pop_back();
-    }
-    for (char c : url) {
-        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) {
-            return std::string();
-        }
-    }
-    for (const char *scheme : kNetworkSchemes) {
-        if (url.compare(0, std::strlen(scheme), scheme) == 0 && url.size() > std::strlen(scheme)) {
-            return url;
-        }
-    }
-    return std::string();
+    return networkEntryUrl(std::string(text, static_cast<size_t>(length)));
 }
 
 PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
                      const PortTrust &trust)
 {
     PortEntry entry;
-    if (!plausibleName(name)) {
+    if (!isEntryName(name)) {
         return entry;
     }
     struct stat link;
@@ -173,6 +152,10 @@ PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
         return entry;
     }
     if (S_ISREG(link.st_mode)) {
+        // A publisher's entry goes with its lock; one made by hand has none.
+        if (lockState(dirFd, name, trust) == LockState::Released) {
+            return entry;
+        }
         entry.target = networkUrl(dirFd, name, trust);
         if (!entry.target.empty()) {
             entry.kind = PortEntryKind::Network;
@@ -213,6 +196,25 @@ PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
 }
 
 } // namespace
+
+std::string virtualPortDirectory()
+{
+    const char *own = std::getenv("KIVRA_PORT_DIR");
+    if (own && *own) {
+        return own;
+    }
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        return std::string(runtime) + "/kivra-ports";
+    }
+    return "/tmp/kivra-ports-" + std::to_string(getuid());
+}
+
+bool isEntryName(const std::string &name)
+{
+    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos &&
+           name.find(',') == std::string::npos;
+}
 
 PortTrust::PortTrust()
     : user(::geteuid()), sysRoot(kDefaultSysRoot), controllingTerminal(kivra::controllingTerminal())
@@ -267,6 +269,17 @@ bool preparePortDirectory(const std::string &dir, std::string &error, const Port
     return true;
 }
 
+bool hasPortEntry(const std::string &dir, const std::string &name)
+{
+    struct stat info;
+    return ::fstatat(AT_FDCWD, portEntryPath(dir, name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::string portEntryPath(const std::string &dir, const std::string &name)
+{
+    return dir + "/" + name;
+}
+
 PortEntry classifyPortEntry(const std::string &dir, const std::string &name, const PortTrust &trust)
 {
     PortDirStatus status = PortDirStatus::Missing;
@@ -301,11 +314,6 @@ std::vector<std::string> listPortEntries(const std::string &dir, const PortTrust
     }
     ::closedir(stream);
     return names;
-}
-
-std::string portLockName(const std::string &name)
-{
-    return "." + name + ".lock";
 }
 
 } // namespace kivra

@@ -1,9 +1,6 @@
 #include "kivra_portdir.h"
 #include "kivra_portname.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 namespace kivra {
 
 namespace {
@@ -31,21 +28,17 @@ PortTarget resolveLocalName(const std::string &name)
     // passes, an entry that does not count is refused rather than looked up
     // in /dev under the same name.
     const std::string dir = virtualPortDirectory();
-    if (checkPortDirectory(dir) == PortDirStatus::Usable) {
-        const std::string published = dir + "/" + name;
-        struct stat info;
-        if (fstatat(AT_FDCWD, published.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-            const PortEntry entry = classifyPortEntry(dir, name);
-            target.published = published;
-            if (entry.kind == PortEntryKind::Device) {
-                target.kind = PortKind::Device;
-                target.device = entry.device;
-            } else if (entry.kind == PortEntryKind::Network) {
-                target.kind = PortKind::Network;
-            }
-            target.path = entry.target;
-            return target;
+    if (checkPortDirectory(dir) == PortDirStatus::Usable && hasPortEntry(dir, name)) {
+        const PortEntry entry = classifyPortEntry(dir, name);
+        target.published = portEntryPath(dir, name);
+        if (entry.kind == PortEntryKind::Device) {
+            target.kind = PortKind::Device;
+            target.device = entry.device;
+        } else if (entry.kind == PortEntryKind::Network) {
+            target.kind = PortKind::Network;
         }
+        target.path = entry.target;
+        return target;
     }
     target.kind = PortKind::Device;
     target.path = kDevDir + name;

@@ -8,12 +8,16 @@
 namespace kivrasim {
 
 const char *const kUsage =
-    "usage: kivra-sim [--name NAME] [--port-dir DIR] [--verbose] [--control FILE]\n"
-    "                 [fault options]\n"
-    "Simulated shutter controller on a pseudo-terminal, published as a port.\n"
+    "usage: kivra-sim [--name NAME] [--port-dir DIR] [--listen HOST:PORT] [--verbose]\n"
+    "                 [--control FILE] [fault options]\n"
+    "Simulated shutter controller, published as a port: on a pseudo-terminal,\n"
+    "or on Windows a TCP port on the loopback interface (socket://).\n"
     "  --name NAME        port name (default SIM1)\n"
     "  --port-dir DIR     virtual-port directory (default $KIVRA_PORT_DIR,\n"
-    "                     else $XDG_RUNTIME_DIR/kivra-ports, else /tmp/kivra-ports-<uid>)\n"
+    "                     else $XDG_RUNTIME_DIR/kivra-ports, else /tmp/kivra-ports-<uid>;\n"
+    "                     on Windows %KIVRA_PORT_DIR%, else %LOCALAPPDATA%\\Kivra\\ports)\n"
+    "  --listen HOST:PORT serve a TCP port instead (port 0: any free one), one host\n"
+    "                     at a time, as a serial server does (socket://)\n"
     "  --verbose          one line per exchange\n"
     "Faults:\n"
     "  --silent           read requests, answer nothing\n"
@@ -34,6 +38,8 @@ const char *const kUsage =
 namespace {
 
 constexpr uint16_t kStatus238 = 238;
+constexpr unsigned long kMaxTcpPort = 65535;
+constexpr size_t kMaxPortDigits = 5;
 
 bool parseCount(const std::string &text, int &value)
 {
@@ -68,6 +74,32 @@ bool setCorruption(const std::string &field, Faults &f)
 
 } // namespace
 
+bool parseListenAddress(const std::string &text, std::string &host, uint16_t &port)
+{
+    size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return false;
+    }
+    std::string name = text.substr(0, colon);
+    if (name.front() == '[') {
+        if (name.size() < 3 || name.back() != ']') {
+            return false;
+        }
+        name = name.substr(1, name.size() - 2);
+    } else if (name.find(':') != std::string::npos) {
+        return false; // an IPv6 literal goes in brackets
+    }
+    const std::string digits = text.substr(colon + 1);
+    if (digits.empty() || digits.size() > kMaxPortDigits ||
+        digits.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(digits) > kMaxTcpPort) {
+        return false;
+    }
+    host = name;
+    port = static_cast<uint16_t>(std::stoul(digits));
+    return true;
+}
+
 bool parseOptions(const std::vector<std::string> &args, Options &options, std::string &error)
 {
     Faults &f = options.faults;
@@ -101,6 +133,13 @@ bool parseOptions(const std::vector<std::string> &args, Options &options, std::s
             ok = text(options.portDir);
         } else if (arg == "--control") {
             ok = text(options.controlFile);
+        } else if (arg == "--listen") {
+            std::string host;
+            uint16_t port = 0;
+            ok = text(options.listen) && parseListenAddress(options.listen, host, port);
+            if (!ok) {
+                error = "--listen needs HOST:PORT (an IPv6 address in brackets)";
+            }
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--silent") {

@@ -17,17 +17,13 @@ namespace kivrasim {
 namespace {
 
 constexpr mode_t kLockFileMode = 0600;
+constexpr mode_t kEntryFileMode = 0600;
 // Another simulator clearing away stale entries holds a lock for a moment;
 // a name is taken only when its lock stays held past these retries.
 constexpr int kLockAttempts = 20;
 constexpr std::chrono::milliseconds kLockRetryPause{2};
 constexpr const char *kLockPrefix = ".";
 constexpr const char *kLockSuffix = ".lock";
-
-bool validName(const std::string &name)
-{
-    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos;
-}
 
 std::string readLink(const std::string &path)
 {
@@ -93,7 +89,49 @@ bool isLink(const std::string &path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-// Removes the link and lock of every simulator in dir that is gone: its lock
+bool isFile(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool exists(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// What an entry at path shows the user when its name is taken.
+std::string described(const std::string &path)
+{
+    return path + (isLink(path) ? " -> " + readLink(path) : std::string());
+}
+
+// Writes the URL file aside and gives it the name only if the name is free,
+// so nobody reads half a file and nothing is replaced. errno tells why not.
+bool placeUrlFile(const std::string &path, const std::string &aside, const std::string &url)
+{
+    const int fd =
+        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kEntryFileMode);
+    if (fd < 0) {
+        return false;
+    }
+    const std::string text = kivra::networkEntryText(url);
+    const bool written = ::fchmod(fd, kEntryFileMode) == 0 &&
+                         ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    const bool placed = written && ::link(aside.c_str(), path.c_str()) == 0;
+    const int err = errno;
+    ::unlink(aside.c_str());
+    errno = err;
+    return placed;
+}
+
+// Removes the entry and lock of every simulator in dir that is gone: its lock
 // file is there but nobody holds it.
 void removeStaleEntries(const std::string &dir)
 {
@@ -119,9 +157,9 @@ void removeStaleEntries(const std::string &dir)
         if (takeLock(lockPath, fd, false) != LockResult::Locked) {
             continue;
         }
-        const std::string linkPath = dir + "/" + name;
-        if (isLink(linkPath)) {
-            ::unlink(linkPath.c_str());
+        const std::string entryPath = dir + "/" + name;
+        if (isLink(entryPath) || isFile(entryPath)) {
+            ::unlink(entryPath.c_str());
         }
         ::unlink(lockPath.c_str());
         ::close(fd);
@@ -131,31 +169,57 @@ void removeStaleEntries(const std::string &dir)
 
 } // namespace
 
+struct Publication::Impl
+{
+    std::string entryPath; // dir/name
+    std::string lockPath;  // dir/.name.lock
+    std::string target;
+    bool device = false;
+    int lockFd = -1;
+};
+
+Publication::Publication() : d(new Impl) {}
+
+Publication::~Publication()
+{
+    withdraw();
+}
+
+std::string Publication::path() const
+{
+    return d->lockFd >= 0 ? d->entryPath : std::string();
+}
+
 std::string defaultPortDir()
 {
     return kivra::virtualPortDirectory();
 }
 
-PublishResult publishLink(const std::string &dir, const std::string &name,
-                          const std::string &target, Publication &publication, std::string &error)
+PublishResult Publication::publish(const std::string &dir, const std::string &name,
+                                   const std::string &target, bool device, std::string &error)
 {
-    if (!validName(name)) {
+    withdraw();
+    if (!kivra::isEntryName(name)) {
         error = "invalid port name \"" + name + "\"";
         return PublishResult::Failed;
     }
     if (!kivra::preparePortDirectory(dir, error)) {
         return PublishResult::Failed;
     }
-    Publication pub;
-    pub.linkPath = dir + "/" + name;
+    Impl pub;
+    pub.entryPath = dir + "/" + name;
     pub.lockPath = dir + "/" + kivra::portLockName(name);
     pub.target = target;
+    pub.device = device;
+    // A lock file that is there before we take it was left by a publisher
+    // that is gone (or is alive, and the lock stays out of reach).
+    const bool lockWasThere = exists(pub.lockPath);
     switch (takeLock(pub.lockPath, pub.lockFd, true)) {
     case LockResult::Locked:
         break;
     case LockResult::Busy:
-        error = "port name " + name + " is taken by a running simulator (" + pub.linkPath +
-                (isLink(pub.linkPath) ? " -> " + readLink(pub.linkPath) : std::string()) + ")";
+        error = "port name " + name + " is taken by a running simulator (" +
+                described(pub.entryPath) + ")";
         return PublishResult::NameTaken;
     case LockResult::Failed:
         error = "cannot create " + pub.lockPath + ": " + std::strerror(errno);
@@ -163,43 +227,47 @@ PublishResult publishLink(const std::string &dir, const std::string &name,
     }
     removeStaleEntries(dir);
     // With the lock ours, a link to a pseudo-terminal (or to nothing) under
-    // this name was left by a simulator that is gone. Anything else (a file, a link to a
-    // real port) was put there by hand and is not ours to replace.
-    struct stat device
+    // this name was left by a simulator that is gone, and so was a file
+    // beside the lock it left. Anything else (a file of the user's, a link
+    // to a real port) was put there by hand and is not ours to replace.
+    struct stat st
     {
     };
-    if (isLink(pub.linkPath) && (readLink(pub.linkPath).rfind("/dev/pts/", 0) == 0 ||
-                                 ::stat(pub.linkPath.c_str(), &device) != 0)) {
-        ::unlink(pub.linkPath.c_str());
+    if ((isLink(pub.entryPath) && (readLink(pub.entryPath).rfind("/dev/pts/", 0) == 0 ||
+                                   ::stat(pub.entryPath.c_str(), &st) != 0)) ||
+        (lockWasThere && isFile(pub.entryPath))) {
+        ::unlink(pub.entryPath.c_str());
     }
-    if (::symlink(target.c_str(), pub.linkPath.c_str()) != 0) {
+    const bool placed =
+        device
+            ? ::symlink(target.c_str(), pub.entryPath.c_str()) == 0
+            : placeUrlFile(pub.entryPath,
+                           dir + "/." + name + "." + std::to_string(::getpid()) + ".new", target);
+    if (!placed) {
         const int err = errno;
-        error = err == EEXIST
-                    ? "port name " + name + " is taken (" + pub.linkPath +
-                          (isLink(pub.linkPath) ? " -> " + readLink(pub.linkPath) : std::string()) +
-                          ")"
-                    : "cannot create " + pub.linkPath + ": " + std::strerror(err);
+        error = err == EEXIST ? "port name " + name + " is taken (" + described(pub.entryPath) + ")"
+                              : "cannot create " + pub.entryPath + ": " + std::strerror(err);
         ::unlink(pub.lockPath.c_str());
         ::close(pub.lockFd);
         return err == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
     }
-    publication = pub;
+    *d = pub;
     return PublishResult::Published;
 }
 
-void unpublishLink(Publication &publication)
+void Publication::withdraw()
 {
-    if (publication.lockFd < 0) {
+    if (d->lockFd < 0) {
         return;
     }
-    if (readLink(publication.linkPath) == publication.target) {
-        ::unlink(publication.linkPath.c_str());
+    if (d->device ? readLink(d->entryPath) == d->target : isFile(d->entryPath)) {
+        ::unlink(d->entryPath.c_str());
     }
     // The lock file goes while still locked, so nobody takes a lock on a file
     // that is about to lose its name.
-    ::unlink(publication.lockPath.c_str());
-    ::close(publication.lockFd);
-    publication = Publication();
+    ::unlink(d->lockPath.c_str());
+    ::close(d->lockFd);
+    *d = Impl();
 }
 
 } // namespace kivrasim

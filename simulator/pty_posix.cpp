@@ -1,17 +1,13 @@
 #include "pty.h"
 
-#include "kivra_timespec.h"
+#include "sockets.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 namespace kivrasim {
 
@@ -37,87 +33,116 @@ void makeRaw(int fd)
     ::tcsetattr(fd, TCSANOW, &tio);
 }
 
+class PtyLine final : public Line
+{
+public:
+    ~PtyLine() override { close(); }
+
+    bool open(std::string &error)
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0) {
+            error = failure("posix_openpt");
+            return false;
+        }
+        char name[kPtsNameBytes] = {};
+        if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+            ::ptsname_r(master_, name, sizeof name) != 0) {
+            error = failure("pty set-up");
+            return false;
+        }
+        slavePath_ = name;
+        // Raw before anything is published, so no host ever sees echo or line
+        // editing on the port.
+        slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave_ < 0) {
+            error = failure(name);
+            return false;
+        }
+        makeRaw(slave_);
+        const int flags = ::fcntl(master_, F_GETFL);
+        ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+        if (!wake_.valid()) {
+            error = "pipe: cannot create the wake-up pipe";
+            return false;
+        }
+        return true;
+    }
+
+    Ready wait(int timeoutMs, bool forInput) override
+    {
+        const Socket master = master_;
+        switch (const int ready = waitReadable(&master, forInput ? 1 : 0, wake_, timeoutMs)) {
+        case kWaitTimeout:
+            return Ready::Timeout;
+        case kWaitWoken:
+            return Ready::Woken;
+        case kWaitFailed:
+            return Ready::Failed;
+        default:
+            (void)ready;
+            return Ready::Input;
+        }
+    }
+
+    long read(uint8_t *buffer, size_t size) override
+    {
+        const ssize_t n = ::read(master_, buffer, size);
+        if (n >= 0) {
+            return static_cast<long>(n);
+        }
+        return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+    }
+
+    bool write(const uint8_t *bytes, size_t count) override
+    {
+        while (count > 0) {
+            const ssize_t n = ::write(master_, bytes, count);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return errno == EAGAIN || errno == EWOULDBLOCK;
+            }
+            bytes += n;
+            count -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    void wake() override { wake_.signal(); }
+
+    void close() override
+    {
+        for (int *fd : {&slave_, &master_}) {
+            if (*fd >= 0) {
+                ::close(*fd);
+            }
+            *fd = -1;
+        }
+    }
+
+    std::string endpoint() const override { return slavePath_; }
+    bool isDevice() const override { return true; }
+
+private:
+    int master_ = -1;
+    // Held open while serving: without any slave open the master reports
+    // POLLHUP (and reads fail) whenever no host has the port open.
+    int slave_ = -1;
+    std::string slavePath_;
+    Wake wake_;
+};
+
 } // namespace
 
-bool openPty(Pty &pty, std::string &error)
+std::unique_ptr<Line> openPtyLine(std::string &error)
 {
-    pty.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (pty.master < 0) {
-        error = failure("posix_openpt");
-        return false;
+    auto line = std::make_unique<PtyLine>();
+    if (!line->open(error)) {
+        return nullptr;
     }
-    char name[kPtsNameBytes] = {};
-    if (::grantpt(pty.master) != 0 || ::unlockpt(pty.master) != 0 ||
-        ::ptsname_r(pty.master, name, sizeof name) != 0) {
-        error = failure("pty set-up");
-        closePty(pty);
-        return false;
-    }
-    pty.slavePath = name;
-    // Raw before anything is published, so no host ever sees echo or line
-    // editing on the port.
-    pty.slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (pty.slave < 0) {
-        error = failure(name);
-        closePty(pty);
-        return false;
-    }
-    makeRaw(pty.slave);
-    const int flags = ::fcntl(pty.master, F_GETFL);
-    ::fcntl(pty.master, F_SETFL, flags | O_NONBLOCK);
-    return true;
-}
-
-void closePty(Pty &pty)
-{
-    if (pty.slave >= 0) {
-        ::close(pty.slave);
-    }
-    if (pty.master >= 0) {
-        ::close(pty.master);
-    }
-    pty.slave = -1;
-    pty.master = -1;
-}
-
-long readMaster(const Pty &pty, uint8_t *buffer, size_t size)
-{
-    const ssize_t n = ::read(pty.master, buffer, size);
-    if (n >= 0) {
-        return static_cast<long>(n);
-    }
-    return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
-}
-
-bool writeMaster(const Pty &pty, const uint8_t *bytes, size_t count)
-{
-    while (count > 0) {
-        const ssize_t n = ::write(pty.master, bytes, count);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        }
-        bytes += n;
-        count -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-void sleepUntil(std::chrono::steady_clock::time_point deadline)
-{
-    // steady_clock is CLOCK_MONOTONIC on the platforms this runs on.
-    const timespec ts = kivra::toTimespec(deadline.time_since_epoch());
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
-
-void useFineTimerSlack()
-{
-#ifdef __linux__
-    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-#endif
+    return line;
 }
 
 } // namespace kivrasim

@@ -2,19 +2,17 @@
 
 #include "devframe.h"
 #include "device.h"
+#include "line.h"
+#include "pacing.h"
 #include "portlink.h"
-#include "pty.h"
 
 #include "KivraLine.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <deque>
-#include <fcntl.h>
 #include <mutex>
-#include <poll.h>
 #include <thread>
-#include <unistd.h>
 
 namespace kivrasim {
 
@@ -28,8 +26,8 @@ constexpr size_t kReadChunkBytes = 256;
 // one write to the terminal in two pieces some milliseconds apart; 10 ms lost
 // about one request in 10^4 that way with every core busy.
 constexpr int kStaleFrameMs = 50;
-// Waits longer than this go through poll() so stop() can cut them short; the
-// last stretch is slept precisely.
+// Waits longer than this go through the line's wait so stop() can cut them
+// short; the last stretch is slept precisely.
 constexpr auto kCoarseWaitMargin = std::chrono::milliseconds(2);
 Clock::duration lineTime(size_t bytes)
 {
@@ -60,12 +58,16 @@ struct Simulator::Impl
     int exchanges = 0;
     EventHandler handler;
     std::string name;
+    std::string listen;
     std::string linkPath;
-    Publication publication; // while published: the link and lock to remove
+    std::string endpoint;    // what the entry names: the pty, or the URL
+    bool device = false;     // endpoint is a pty
+    Publication publication; // while published: the entry (and lock) to remove
     std::string error;
 
-    Pty pty;
-    int wake[2] = {-1, -1};
+    // Made by start(), kept until the next start() or the destructor: stop()
+    // wakes the serving thread through it.
+    std::unique_ptr<Line> line;
     std::atomic<bool> stopping{false};
     std::atomic<bool> hungUp{false};
     std::thread thread;
@@ -76,14 +78,7 @@ struct Simulator::Impl
     bool send(const std::vector<uint8_t> &bytes, const Faults &f, Clock::time_point base);
     void hangUp();
     void notify(Event::Kind kind, const std::string &text);
-    void closeWake();
-    void unpublish(); // with mutex held
 };
-
-void Simulator::Impl::unpublish()
-{
-    unpublishLink(publication);
-}
 
 void Simulator::Impl::notify(Event::Kind kind, const std::string &text)
 {
@@ -107,10 +102,9 @@ bool Simulator::Impl::waitUntil(Clock::time_point deadline)
         if (left <= kCoarseWaitMargin) {
             break;
         }
-        pollfd pfd{wake[0], POLLIN, 0};
         const auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(left - kCoarseWaitMargin);
-        ::poll(&pfd, 1, static_cast<int>(ms.count()) + 1);
+        line->wait(static_cast<int>(ms.count()) + 1, false);
     }
     sleepUntil(deadline);
     return !stopping;
@@ -140,7 +134,7 @@ bool Simulator::Impl::send(const std::vector<uint8_t> &bytes, const Faults &f,
         while (end < pieceEnd && due(end) <= now) {
             ++end;
         }
-        if (!writeMaster(pty, bytes.data() + sent, end - sent)) {
+        if (!line->write(bytes.data() + sent, end - sent)) {
             return false;
         }
         sent = end;
@@ -156,8 +150,8 @@ void Simulator::Impl::hangUp()
         // the port gone.
         std::lock_guard<std::mutex> lock(mutex);
         hungUp = true;
-        unpublish();
-        closePty(pty);
+        publication.withdraw();
+        line->close();
         path = linkPath;
     }
     notify(Event::HangUp, "port " + name + " hung up after " + std::to_string(exchanges) +
@@ -227,40 +221,24 @@ void Simulator::Impl::serve()
     RequestParser parser;
     uint8_t buffer[kReadChunkBytes];
     while (!stopping) {
-        pollfd fds[2] = {{pty.master, POLLIN, 0}, {wake[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, parser.hasPartial() ? kStaleFrameMs : -1);
-        if (ready < 0 && errno != EINTR) {
+        const Line::Ready ready = line->wait(parser.hasPartial() ? kStaleFrameMs : -1, true);
+        if (ready == Line::Ready::Failed || stopping) {
             break;
         }
-        if (stopping) {
-            break;
-        }
-        if (ready == 0) {
+        if (ready == Line::Ready::Timeout) {
             parser.dropPartial();
-        } else if (fds[0].revents & POLLIN) {
-            const long n = readMaster(pty, buffer, sizeof buffer);
+        } else if (ready == Line::Ready::Input) {
+            const long n = line->read(buffer, sizeof buffer);
             if (n < 0) {
                 break;
             }
             parser.feed(buffer, static_cast<size_t>(n));
-        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            break;
         }
         const auto received = Clock::now();
         Request request;
         while (!stopping && parser.next(request)) {
             handleRequest(request, received);
         }
-    }
-}
-
-void Simulator::Impl::closeWake()
-{
-    for (int &fd : wake) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        fd = -1;
     }
 }
 
@@ -271,36 +249,35 @@ Simulator::~Simulator()
     stop();
 }
 
+void Simulator::listen(const std::string &address)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->listen = address;
+}
+
 bool Simulator::start(const std::string &name, const std::string &portDir)
 {
     stop();
     std::string error;
-    Pty pty;
-    if (!openPty(pty, error)) {
-        d->error = error;
-        return false;
-    }
-    Publication publication;
-    const std::string dir = portDir.empty() ? defaultPortDir() : portDir;
-    if (publishLink(dir, name, pty.slavePath, publication, error) != PublishResult::Published) {
-        closePty(pty);
-        d->error = error;
-        return false;
-    }
-    if (::pipe2(d->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-        unpublishLink(publication);
-        closePty(pty);
-        d->error = "pipe: cannot create the wake-up pipe";
-        return false;
-    }
-    {
+    std::unique_ptr<Line> line = openHostLine(d->listen, error);
+    if (!line) {
         std::lock_guard<std::mutex> lock(d->mutex);
-        d->pty = pty;
-        d->name = name;
-        d->linkPath = publication.linkPath;
-        d->publication = publication;
-        d->error.clear();
+        d->error = error;
+        return false;
     }
+    const std::string dir = portDir.empty() ? defaultPortDir() : portDir;
+    std::lock_guard<std::mutex> lock(d->mutex);
+    if (d->publication.publish(dir, name, line->endpoint(), line->isDevice(), error) !=
+        PublishResult::Published) {
+        d->error = error;
+        return false;
+    }
+    d->line = std::move(line);
+    d->name = name;
+    d->linkPath = d->publication.path();
+    d->endpoint = d->line->endpoint();
+    d->device = d->line->isDevice();
+    d->error.clear();
     d->stopping = false;
     d->hungUp = false;
     d->thread = std::thread([this] { d->serve(); });
@@ -311,16 +288,12 @@ void Simulator::stop()
 {
     if (d->thread.joinable()) {
         d->stopping = true;
-        const uint8_t byte = 0;
-        if (::write(d->wake[1], &byte, 1) < 0) {
-            // The pipe is only a nudge; the thread also checks the flag.
-        }
+        d->line->wake();
         d->thread.join();
     }
-    d->closeWake();
     std::lock_guard<std::mutex> lock(d->mutex);
-    d->unpublish();
-    closePty(d->pty);
+    d->publication.withdraw();
+    d->line.reset();
 }
 
 std::string Simulator::portName() const
@@ -338,7 +311,13 @@ std::string Simulator::linkPath() const
 std::string Simulator::ttyPath() const
 {
     std::lock_guard<std::mutex> lock(d->mutex);
-    return d->pty.slavePath;
+    return d->device ? d->endpoint : std::string();
+}
+
+std::string Simulator::url() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->device ? std::string() : d->endpoint;
 }
 
 std::string Simulator::lastError() const

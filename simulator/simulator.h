@@ -1,9 +1,10 @@
-// In-process simulated shutter controller on a pseudo-terminal.
+// In-process simulated shutter controller on a pseudo-terminal or a TCP port.
 //
-// Simulator opens a pty, publishes its slave as a named port (a symbolic link
-// in the virtual-port directory) and answers request frames on a thread of its
-// own, like a controller at the far end of a cable. kivra-sim wraps it in a
-// program; tests use it directly.
+// Simulator opens its line (line.h): a pty, published as a named port (a
+// symbolic link in the virtual-port directory), or a TCP listener, published
+// as a file holding its socket:// URL. It answers request frames on a thread
+// of its own, like a controller at the far end of a cable. kivra-sim wraps it
+// in a program; tests use it directly.
 #ifndef KIVRA_SIM_SIMULATOR_H
 #define KIVRA_SIM_SIMULATOR_H
 
@@ -40,14 +41,19 @@ public:
     Simulator();
     ~Simulator(); // stops and removes the published link
 
-    // Opens the pty and publishes it as portDir/name (portDir empty: the
+    // Where the next start() listens: "HOST:PORT" (port 0: any free one), or
+    // "" for the platform's own line (a pty on POSIX, a TCP port on the
+    // loopback interface on Windows).
+    void listen(const std::string &address);
+    // Opens the line and publishes it as portDir/name (portDir empty: the
     // library's default virtual-port directory). Returns false on failure.
     bool start(const std::string &name = "SIM1", const std::string &portDir = std::string());
     void stop();
 
     std::string portName() const;  // e.g. "SIM1"
-    std::string linkPath() const;  // the published symbolic link
-    std::string ttyPath() const;   // the pty slave, e.g. /dev/pts/7
+    std::string linkPath() const;  // the published entry: a link, or a file holding url()
+    std::string ttyPath() const;   // the pty slave, e.g. /dev/pts/7; "" on a TCP line
+    std::string url() const;       // a TCP line's socket://HOST:PORT; "" on a pty
     std::string lastError() const; // why start() failed, for the user
     bool hungUp() const;           // the port was dropped (Faults::dropAfter)
 

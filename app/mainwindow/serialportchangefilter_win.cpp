@@ -1,10 +1,14 @@
 // Port notices on Windows: the device-change broadcasts that reach the main
-// window's native window, decoded by decodeDeviceChange(). Port arrivals and
-// removals are broadcast to every top-level window, so nothing has to be
-// registered and nothing is started.
+// window's native window, decoded by decodeDeviceChange(), for the system's
+// ports (arrivals and removals are broadcast to every top-level window, so
+// nothing has to be registered); and the port directory's folder, watched
+// for the ports published there (simulated controllers, named network
+// ports).
 #include "serialportchangefilter.h"
 
 #include "devicechange_win.h"
+#include "kivra_portdir.h"
+#include "virtualportwatcher.h"
 
 #include <QString>
 #include <QWidget>
@@ -36,7 +40,21 @@ bool SerialPortChangeFilter::nativeEventFilter(const QByteArray &, void *message
     return false;
 }
 
-void SerialPortChangeFilter::startWatching() {}
+void SerialPortChangeFilter::startWatching()
+{
+    // The folder's path is UTF-8, as the port directory's functions take it.
+    virtualPorts =
+        new VirtualPortWatcher(QString::fromStdString(kivra::virtualPortDirectory()), this);
+    connect(virtualPorts, &VirtualPortWatcher::portAdded, this, [this] { reportInserted(); });
+    connect(virtualPorts, &VirtualPortWatcher::portRemoved, this,
+            &SerialPortChangeFilter::reportRemoved);
+}
 
-// Every removal reaches the window as a broadcast; there is nothing to poll.
-void SerialPortChangeFilter::checkPort(const QString &) {}
+// A published port is gone when its entry stops counting, which the watcher
+// reports itself; the system's ports each reach the window as a broadcast.
+void SerialPortChangeFilter::checkPort(const QString &name)
+{
+    if (virtualPorts->isListed(name)) {
+        virtualPorts->rescan();
+    }
+}

@@ -1,5 +1,8 @@
 #include "portlist.h"
 
+#include "kivra_portdir.h"
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -38,6 +41,27 @@ int formatPortList(const std::vector<std::string> &names, char *buffer, int size
         buffer[used - 1] = '\0';
     }
     return taken;
+}
+
+int formatPortList(const std::vector<std::string> *machine,
+                   const std::vector<std::string> &published, char *buffer, int size)
+{
+    if (!machine && published.empty()) {
+        if (buffer && size > 0) {
+            std::memset(buffer, 0, static_cast<size_t>(size));
+        }
+        return -1;
+    }
+    std::vector<std::string> names = machine ? *machine : std::vector<std::string>();
+    names.insert(names.end(), published.begin(), published.end());
+    return formatPortList(names, buffer, size);
+}
+
+std::vector<std::string> listVirtualPorts(const std::string &dir)
+{
+    std::vector<std::string> ports = listPortEntries(dir);
+    std::sort(ports.begin(), ports.end(), portNameLess);
+    return ports;
 }
 
 bool portNameLess(const std::string &a, const std::string &b)

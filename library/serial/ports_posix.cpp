@@ -48,25 +48,10 @@ std::vector<std::string> listSysfsPorts(const std::string &sysRoot)
     return ports;
 }
 
-std::vector<std::string> listVirtualPorts(const std::string &dir)
-{
-    std::vector<std::string> ports;
-    for (const std::string &name : listPortEntries(dir)) {
-        // A comma would split the name in the list.
-        if (name.find(',') == std::string::npos) {
-            ports.push_back(name);
-        }
-    }
-    sortPortNames(ports);
-    return ports;
-}
-
 int enumeratePorts(char *buffer, int size)
 {
-    std::vector<std::string> names = listSysfsPorts(kSysRoot);
-    const std::vector<std::string> published = listVirtualPorts(virtualPortDirectory());
-    names.insert(names.end(), published.begin(), published.end());
-    return formatPortList(names, buffer, size);
+    const std::vector<std::string> machine = listSysfsPorts(kSysRoot);
+    return formatPortList(&machine, listVirtualPorts(virtualPortDirectory()), buffer, size);
 }
 
 } // namespace kivra

@@ -1,9 +1,8 @@
-// Win32 serial transport: overlapped COM port I/O, port names from the
-// registry's SERIALCOMM map.
+// Win32 serial transport: overlapped COM port I/O. The port list is
+// portlist_win.cpp's.
 #include "serial.h"
 
 #include "asyncop_win.h"
-#include "portlist.h"
 #include "ports.h"
 
 #include <windows.h>
@@ -28,12 +27,6 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kPauseMs = static_cast<DWORD>(kReadSlice.count());
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
-
-constexpr const wchar_t *kPortMapKey = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
-constexpr DWORD kValueNameChars = 256;
-constexpr DWORD kValueDataBytes = 512;
-// A double-byte OEM code page needs up to two bytes per character.
-constexpr int kNameBytes = 2 * kValueDataBytes;
 
 // The device path (\\.\COM10) converted from the ANSI code page, as the
 // names are byte strings.
@@ -142,49 +135,6 @@ bool collect(HANDLE port, AsyncOp &read, uint8_t *staging, int wanted, int *rece
             return true;
         }
     }
-}
-
-// The port names of the system's serial port map, in the registry's order,
-// converted to the OEM code page. False when the map cannot be opened.
-bool registryPortNames(std::vector<std::string> *names)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPortMapKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    for (DWORD index = 0;; ++index) {
-        wchar_t valueName[kValueNameChars];
-        DWORD nameChars = kValueNameChars;
-        BYTE data[kValueDataBytes];
-        DWORD dataBytes = kValueDataBytes;
-        DWORD type = 0;
-        const LONG status =
-            RegEnumValueW(key, index, valueName, &nameChars, nullptr, &type, data, &dataBytes);
-        if (status == ERROR_MORE_DATA) {
-            continue; // no port name is that long, and its data was not read
-        }
-        if (status != ERROR_SUCCESS) {
-            break;
-        }
-        if (type != REG_SZ) {
-            continue;
-        }
-        // The stored string need not be terminated; it ends at its first zero.
-        const auto *wide = reinterpret_cast<const wchar_t *>(data);
-        const int capacity = static_cast<int>(dataBytes / sizeof(wchar_t));
-        int wideChars = 0;
-        while (wideChars < capacity && wide[wideChars] != L'\0') {
-            ++wideChars;
-        }
-        char name[kNameBytes];
-        const int length = WideCharToMultiByte(CP_OEMCP, 0, wide, wideChars, name,
-                                               static_cast<int>(sizeof name), nullptr, nullptr);
-        if (length > 0) {
-            names->emplace_back(name, static_cast<size_t>(length));
-        }
-    }
-    RegCloseKey(key);
-    return true;
 }
 
 // A COM port, by its HANDLE. Handles given to callers come from the handle
@@ -310,19 +260,6 @@ std::unique_ptr<Port> openSerialDevice(const std::string &devicePath, dev_t)
     }
     applySettings(port);
     return std::make_unique<ComPort>(port);
-}
-
-int enumeratePorts(char *buffer, int size)
-{
-    if (!buffer || size <= 0) {
-        return -1;
-    }
-    std::vector<std::string> names;
-    if (!registryPortNames(&names)) {
-        std::memset(buffer, 0, static_cast<size_t>(size));
-        return -1;
-    }
-    return formatPortList(names, buffer, size);
 }
 
 } // namespace kivra

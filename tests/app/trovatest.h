@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
@@ -69,11 +70,14 @@ inline void openThroughWindow(const QWidget *window, const QString &port)
 
 // Every test program gets a port directory of its own, set before Qt or the
 // library reads it, so no test sees another's ports or a user's simulator.
+// It is not made yet: whoever first uses it makes it private to the user, as
+// a folder made by others would not be on every platform.
 #define TROVA_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         QTemporaryDir portDir;                                                                     \
-        qputenv("KIVRA_PORT_DIR", portDir.path().toLocal8Bit());                                   \
+        qputenv("KIVRA_PORT_DIR",                                                                  \
+                QDir::toNativeSeparators(portDir.path() + "/ports").toLocal8Bit());                \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {                                      \
             qputenv("QT_QPA_PLATFORM", TROVA_TEST_PLATFORM);                                       \
         }                                                                                          \

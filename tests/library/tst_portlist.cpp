@@ -71,6 +71,26 @@ TEST(PortList, RefusesAbsentOrEmptyBuffer)
     EXPECT_EQ(buffer[0], '#');
 }
 
+// The machine's ports, then the published ones, under one size rule; without
+// the machine's list (no serial port map) the published ones alone.
+TEST(PortList, MachinePortsThenPublishedOnesInOneList)
+{
+    const std::vector<std::string> machine = {"COM1"};
+    const std::vector<std::string> none;
+    char buffer[16];
+    EXPECT_EQ(formatPortList(&machine, {"SIM1", "LAB3"}, buffer, 16), 3);
+    EXPECT_STREQ(buffer, "COM1,SIM1,LAB3");
+    // SIM1 needs 11 bytes with the separator and the terminator.
+    EXPECT_EQ(formatPortList(&machine, {"SIM1", "LAB3"}, buffer, 10), 1);
+    EXPECT_STREQ(buffer, "COM1");
+    EXPECT_EQ(formatPortList(nullptr, {"SIM1"}, buffer, 16), 1);
+    EXPECT_STREQ(buffer, "SIM1");
+    EXPECT_EQ(formatPortList(&none, none, buffer, 16), 0);
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(formatPortList(nullptr, none, buffer, 16), -1);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, '\0'));
+}
+
 TEST(PortNameOrder, DigitRunsCompareByValue)
 {
     std::vector<std::string> names = {"ttyUSB10", "ttyS10", "ttyS2",  "ttyACM0", "ttyS1",

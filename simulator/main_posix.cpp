@@ -1,8 +1,7 @@
-// kivra-sim: a simulated shutter controller on a pseudo-terminal, published as
-// a named port until the program is interrupted.
+// kivra-sim: a simulated shutter controller on a pseudo-terminal (or a TCP
+// port), published as a named port until the program is interrupted.
 #include "control_posix.h"
-#include "options.h"
-#include "simulator.h"
+#include "program.h"
 
 #include <cerrno>
 #include <csignal>
@@ -80,11 +79,6 @@ int main(int argc, char **argv)
     installHandlers();
 
     kivrasim::Simulator sim;
-    // Only a control client reads the requests of a running program back.
-    if (options.controlFile.empty()) {
-        sim.keepRequests(0);
-    }
-    sim.setFaults(options.faults);
     const bool verbose = options.verbose;
     sim.setEventHandler([verbose](const kivrasim::Event &event) {
         if (event.kind == kivrasim::Event::HangUp || verbose) {
@@ -102,12 +96,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kivra-sim: %s\n", error.c_str());
         return 1;
     }
-    if (!sim.start(options.name, options.portDir)) {
-        std::fprintf(stderr, "kivra-sim: %s\n", sim.lastError().c_str());
+    if (!kivrasim::startSimulator(sim, options, error)) {
+        std::fprintf(stderr, "kivra-sim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("kivra-sim: port %s at %s (link: %s)\n", sim.portName().c_str(),
-                sim.ttyPath().c_str(), sim.linkPath().c_str());
+    std::printf("%s\n", kivrasim::announcement(sim).c_str());
     std::fflush(stdout);
 
     bool watchInput = true;
