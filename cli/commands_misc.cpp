@@ -1,14 +1,10 @@
-// ports, raw and diagnose: the port list, factory debug requests and why a
-// port would not open.
+// raw and diagnose: factory debug requests and why a port would not open.
 #include "command.h"
-#include "pathtime.h"
 #include "portprobe.h"
 #include "results.h"
 
 #include <KivraLibrary.h>
-#include <KivraPortList.h>
 
-#include <QJsonArray>
 #include <QJsonObject>
 
 #include <cstdio>
@@ -39,69 +35,7 @@ bool parseHex(const QString &text, std::vector<unsigned char> *bytes)
     return true;
 }
 
-// The round trip of a network port, or why it could not be measured.
-std::string measuredRoundTrip(const QString &name)
-{
-    const int handle = openSerial(name.toLocal8Bit().constData());
-    if (handle < 0) {
-        return "unreachable";
-    }
-    const double ms = measureRoundTripMs(handle);
-    closeSerial(handle);
-    return ms < 0 ? "no-answer" : formatRoundTrip(ms);
-}
-
 } // namespace
-
-int runPorts(const QStringList &args)
-{
-    CommandLine line(QStringLiteral("kivra ports [options]"),
-                     QStringLiteral("List the serial ports, one a line."));
-    const QCommandLineOption details(
-        QStringLiteral("details"),
-        QStringLiteral("Add what the system knows of each port: device path, link target, URL, "
-                       "driver, USB vendor:product, serial number; for a network port the "
-                       "round trip it adds to each exchange, measured (rtt)."));
-    line.parser.addOption(details);
-    const int parsed = line.parse(args, 0, 0);
-    if (parsed >= 0) {
-        return parsed;
-    }
-    std::vector<std::string> names;
-    const int count = kivra::listPortNames(&names);
-    if (count < 0) {
-        return deviceFailure("list ports", count);
-    }
-    QJsonArray json;
-    for (const std::string &local : names) {
-        const QString name = QString::fromLocal8Bit(local.c_str());
-        if (!line.parser.isSet(details)) {
-            json.append(name);
-            if (!line.json()) {
-                printLine(name.toStdString());
-            }
-            continue;
-        }
-        QJsonObject entry{{QStringLiteral("name"), name}};
-        std::string text = name.toStdString();
-        auto facts = portDetails(name.toStdString());
-        if (isNetworkPort(name.toStdString())) {
-            facts.emplace_back("rtt", measuredRoundTrip(name));
-        }
-        for (const auto &fact : facts) {
-            entry.insert(QString::fromStdString(fact.first), QString::fromStdString(fact.second));
-            text += " " + fact.first + "=" + fact.second;
-        }
-        json.append(entry);
-        if (!line.json()) {
-            printLine(text);
-        }
-    }
-    if (line.json()) {
-        printJson(json);
-    }
-    return kExitOk;
-}
 
 int runDiagnose(const QStringList &args)
 {

@@ -1,5 +1,6 @@
 // shutter, run and watch: driving the shutter and following it.
 #include "command.h"
+#include "console.h"
 #include "params.h"
 #include "results.h"
 
@@ -8,10 +9,8 @@
 #include <QJsonObject>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
-#include <unistd.h>
 
 namespace kivracli {
 
@@ -23,29 +22,11 @@ constexpr auto kPollInterval = std::chrono::milliseconds(100); // the program's 
 constexpr int kBarWidth = 30;
 constexpr double kMsPerSecond = 1000.0;
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int)
-{
-    interrupted = 1;
-}
-
-// Ctrl-C and SIGTERM end the wait instead of the process, so the shutter can
-// be closed first.
-void catchInterrupts()
-{
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 // Sleeps one poll interval in short steps, so an interrupt is seen at once.
 void waitOneTick()
 {
     const auto until = Clock::now() + kPollInterval;
-    while (!interrupted && Clock::now() < until) {
+    while (!interrupted() && Clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -171,11 +152,11 @@ int runRun(const QStringList &args)
     const auto start = Clock::now();
     const double periodMs = given[0].value + given[1].value;
     const long long total = given[2].value;
-    const bool bar = line.parser.isSet(wait) && isatty(STDERR_FILENO);
+    const bool bar = line.parser.isSet(wait) && stderrIsTerminal();
     if (line.parser.isSet(wait)) {
         // From here on Ctrl-C closes the shutter; a caller may wait for this.
         std::fprintf(stderr, "kivra: run started; Ctrl-C closes the shutter and stops\n");
-        while (!interrupted) {
+        while (!interrupted()) {
             const float hz = getFrequency(handle);
             if (hz < 0) {
                 if (bar) {
@@ -194,11 +175,11 @@ int runRun(const QStringList &args)
             waitOneTick();
         }
         if (bar) {
-            drawBar(interrupted ? 0 : total, total, secondsSince(start));
+            drawBar(interrupted() ? 0 : total, total, secondsSince(start));
             std::fputc('\n', stderr);
         }
     }
-    if (interrupted) {
+    if (interrupted()) {
         result = setShutterState(handle, KIVRA_STATE_CLOSED);
         if (result < 0) {
             return deviceFailure("stop the run (close the shutter)", result);
@@ -234,7 +215,7 @@ int runWatch(const QStringList &args)
     const auto start = Clock::now();
     int lastState = 0;
     float lastHz = -1;
-    while (!interrupted) {
+    while (!interrupted()) {
         const int state = stateBinding.get(device.handle());
         if (state < 0) {
             return deviceFailure("get state", state);

@@ -1,6 +1,7 @@
 // kivra: the shutter controller from the shell, over the library's exported
 // functions.
 #include "command.h"
+#include "console.h"
 #include "results.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -53,32 +53,34 @@ void printUsage(FILE *out)
                       "version.\nExit status: 0 success, 1 device failure, 2 usage error.\n");
 }
 
-// The library reads KIVRA_TRACE once, when it is loaded; by the time --trace
-// is parsed that has happened, so the tool starts itself again with it set.
-void restartTracedIfAsked(char **argv)
+// Whether --trace was asked for while the library's trace is still off.
+bool traceWanted(char **argv)
 {
     const char *set = std::getenv("KIVRA_TRACE");
     if (set && std::strcmp(set, "1") == 0) {
-        return;
+        return false;
     }
     for (char **arg = argv + 1; *arg; ++arg) {
         if (std::strcmp(*arg, "--") == 0) {
-            return;
+            return false;
         }
         if (std::strcmp(*arg, "--trace") == 0) {
-            setenv("KIVRA_TRACE", "1", 1);
-            execv("/proc/self/exe", argv);
-            std::perror("kivra: restart with the trace on");
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    restartTracedIfAsked(argv);
+    if (traceWanted(argv)) {
+        const int status = kivracli::restartTraced(argv);
+        if (status >= 0) {
+            return status;
+        }
+    }
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -1,7 +1,5 @@
 #include "portprobe.h"
 
-#include <kivra_portname.h>
-
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -20,13 +18,6 @@ namespace {
 
 const std::string kSysTty = "/sys/class/tty/";
 constexpr int kUsbUpLevels = 6; // from the tty's device up to its USB device
-
-// Where the name leads as the library resolves it: its entry in the port
-// directory when it is published there, else the device path it opens.
-std::string portPath(const kivra::PortTarget &target)
-{
-    return target.published.empty() ? target.path : target.published;
-}
 
 std::string readLink(const std::string &path)
 {
@@ -133,19 +124,8 @@ std::string groupOf(const struct stat &info)
 
 } // namespace
 
-std::string diagnoseOpenFailure(const std::string &name)
+std::string diagnoseDevice(const std::string &name, const std::string &path)
 {
-    // Neither a device nor a name of the port directory: empty, a relative
-    // path, or a URL given as it is.
-    const kivra::PortTarget target = kivra::resolvePortName(name);
-    if (target.published.empty() && target.kind != kivra::PortKind::Device) {
-        return "'" + name + "' is not a port name";
-    }
-    if (target.kind == kivra::PortKind::Network) {
-        return "port " + name + " (" + target.path +
-               ") cannot be reached: the connection was refused or the server did not answer";
-    }
-    const std::string path = portPath(target);
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         return "port " + name + " is absent (no " + path + ")";
@@ -180,21 +160,12 @@ std::string diagnoseOpenFailure(const std::string &name)
     return "port " + name + " could not be opened, though it is free now";
 }
 
-std::vector<std::pair<std::string, std::string>> portDetails(const std::string &name)
+void addDeviceDetails(const std::string &path, PortFacts *details)
 {
-    std::vector<std::pair<std::string, std::string>> details;
-    const kivra::PortTarget resolved = kivra::resolvePortName(name);
-    const std::string path = portPath(resolved);
-    details.emplace_back("path", path);
-    // A network entry leads to its URL; there is no device behind it here.
-    if (resolved.kind == kivra::PortKind::Network) {
-        details.emplace_back("url", resolved.path);
-        return details;
-    }
     std::string device = path;
     const std::string target = readLink(path);
     if (!target.empty()) {
-        details.emplace_back("link", target);
+        details->emplace_back("link", target);
         char resolved[PATH_MAX];
         if (realpath(path.c_str(), resolved)) {
             device = resolved;
@@ -204,7 +175,7 @@ std::vector<std::pair<std::string, std::string>> portDetails(const std::string &
     const std::string sysDevice = kSysTty + tty + "/device";
     const std::string driver = readLink(sysDevice + "/driver");
     if (!driver.empty()) {
-        details.emplace_back("driver", driver.substr(driver.rfind('/') + 1));
+        details->emplace_back("driver", driver.substr(driver.rfind('/') + 1));
     }
     // The USB device that carries the port holds idVendor; walk up to it.
     std::string dir = sysDevice;
@@ -213,14 +184,22 @@ std::vector<std::pair<std::string, std::string>> portDetails(const std::string &
         if (vendor.empty()) {
             continue;
         }
-        details.emplace_back("usb", vendor + ":" + firstLine(dir + "/idProduct"));
+        details->emplace_back("usb", vendor + ":" + firstLine(dir + "/idProduct"));
         const std::string serial = firstLine(dir + "/serial");
         if (!serial.empty()) {
-            details.emplace_back("serial", serial);
+            details->emplace_back("serial", serial);
         }
         break;
     }
-    return details;
+}
+
+bool isMachinePort(const std::string &name)
+{
+    // Where the library looks for a bare name that the port directory does
+    // not hold.
+    struct stat info;
+    return name.find('/') == std::string::npos && stat(("/dev/" + name).c_str(), &info) == 0 &&
+           S_ISCHR(info.st_mode);
 }
 
 } // namespace kivracli

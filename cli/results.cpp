@@ -20,6 +20,12 @@ int deviceFailure(const std::string &what, int code, int budgetMs)
     return kExitDevice;
 }
 
+int failure(const std::string &message)
+{
+    std::fprintf(stderr, "kivra: %s\n", message.c_str());
+    return kExitDevice;
+}
+
 int usageFailure(const std::string &message)
 {
     std::fprintf(stderr, "kivra: %s\n", message.c_str());

@@ -22,6 +22,10 @@ std::string describeResult(int code, int budgetMs = KIVRA_STANDARD_ATTEMPTS);
 // Prints "kivra: <what>: <cause> (code <code>)" and returns kExitDevice.
 int deviceFailure(const std::string &what, int code, int budgetMs = KIVRA_STANDARD_ATTEMPTS);
 
+// Prints "kivra: <message>" and returns kExitDevice: a failure that is not
+// the controller's (a port name taken, a file that cannot be written).
+int failure(const std::string &message);
+
 // Prints "kivra: <message>" and returns kExitUsage.
 int usageFailure(const std::string &message);
 

@@ -6,6 +6,8 @@
 // keeps it from being swapped for another between the check and the reads.
 #include "kivra_portdir.h"
 
+#include "portdir_win.h"
+
 #include <windows.h>
 
 #include <aclapi.h>
@@ -58,18 +60,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-std::wstring wide(const std::string &utf8)
-{
-    const int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                          static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
-    if (chars > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
-                            chars);
-    }
-    return text;
-}
 
 std::string narrow(const std::wstring &text)
 {
@@ -292,7 +282,20 @@ bool isDeviceName(const std::string &name)
     return false;
 }
 
-// A security descriptor that gives the user alone full control.
+} // namespace
+
+std::wstring wide(const std::string &utf8)
+{
+    const int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                          static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
+    if (chars > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
+                            chars);
+    }
+    return text;
+}
+
 bool privateAttributes(const PortTrust &trust, SECURITY_ATTRIBUTES *attributes)
 {
     wchar_t sddl[kSddlChars];
@@ -306,8 +309,6 @@ bool privateAttributes(const PortTrust &trust, SECURITY_ATTRIBUTES *attributes)
     attributes->bInheritHandle = FALSE;
     return true;
 }
-
-} // namespace
 
 std::string virtualPortDirectory()
 {

@@ -40,6 +40,8 @@ windows)
         wine wine64 ser2net zip nsis
         # The host's Qt: lrelease, and the help folder's PDFs drawn natively.
         qtbase5-dev qttools5-dev-tools fonts-droid-fallback
+        # The Python wheel for Windows, and the tests that drive kivra.exe.
+        python3 python3-build python3-setuptools python3-wheel python3-venv python3-pytest
     )
     ;;
 screenshots)

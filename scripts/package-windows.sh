@@ -3,12 +3,18 @@
 # - build-win/sdk-windows/: the SDK. For each DLL (64-bit full, 64-bit
 #   reduced, 32-bit reduced): its .def file, an import library for MSVC
 #   (.lib) and one for MinGW (.dll.a). With them: the headers and the examples.
-# - build-win/program/: the program's folder as it is installed: Trova.exe
-#   (stripped) with the full 64-bit KivraLibrary.dll, trans_en_US.qm and
-#   font.ttf beside it, and help/ with the manuals and the SDK above.
+#   python/ holds the Python package as a wheel for 64-bit Windows,
+#   kivra-<version>-py3-none-win_amd64.whl, carrying the full 64-bit DLL
+#   (built with Debian's python3-build from the package the native build
+#   lays out).
+# - build-win/program/: the program's folder as it is installed: Trova.exe,
+#   kivra.exe, kivra-sim.exe and kivra-demo.exe (stripped) with the full
+#   64-bit KivraLibrary.dll, trans_en_US.qm and font.ttf beside them, and
+#   help/ with the manuals and the SDK above.
 # - build-win/kivra-<version>-windows.zip: the SDK, and the program folder as
 #   Trova/ for use without installing.
 # - build-win/kivra-<version>-setup.exe: the installer (packaging/windows).
+# - build-win/kivra-<version>-py3-none-win_amd64.whl: the wheel, for the tests.
 #   KIVRA_WIN_BUILD=dir    build tree of scripts/test-windows (default build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,6 +55,24 @@ for variant in "${variants[@]}"; do
     cp "$sdk/$name/libKivraLibrary.dll.a" "$sdk/$name/KivraLibrary.lib"
 done
 
+# The wheel: the package as the native build laid it out, the DLL beside it,
+# tagged for 64-bit Windows (a pure package would be tagged for any).
+wheel_name="kivra-$version-py3-none-win_amd64.whl"
+package="$build/native/python/package"
+[ -f "$package/kivra/_vocabulary.py" ] || { echo "missing $package: run scripts/test-windows" >&2; exit 1; }
+wheel_src=$(mktemp -d)
+trap 'rm -rf "$wheel_src"' EXIT
+cp -r "$package/." "$wheel_src/"
+find "$wheel_src" -name __pycache__ -prune -exec rm -rf {} +
+cp "$build/win64/library/KivraLibrary.dll" "$wheel_src/kivra/"
+printf '[bdist_wheel]\nplat_name = win_amd64\n' >"$wheel_src/setup.cfg"
+rm -f "$build/$wheel_name"
+/usr/bin/python3 -m build --wheel --no-isolation --outdir "$build" "$wheel_src" >"$build/wheel.log" 2>&1 ||
+    { cat "$build/wheel.log" >&2; exit 1; }
+[ -f "$build/$wheel_name" ] || { echo "no $wheel_name made" >&2; exit 1; }
+mkdir -p "$sdk/python"
+cp "$build/$wheel_name" "$sdk/python/"
+
 cp library/include/KivraLibrary.h library/include/KivraVocabulary.h "$sdk/include/"
 awk '/^```c$/{f=1;next} /^```$/{if(f)exit} f' README.md >"$sdk/examples/demo.c"
 # The SDK's own examples, one folder a language, as the Linux SDK has them.
@@ -62,6 +86,8 @@ x86-reduced/  32-bit, reduced export set (37 functions)
 include/      KivraLibrary.h, the C interface with its documentation, and
               KivraVocabulary.h, its codes, ranges and result texts as a table
 examples/     example programs
+python/       the Python package for 64-bit Windows with the full DLL inside,
+              installed without a network: pip install kivra-$version-py3-none-win_amd64.whl
 
 Each folder holds KivraLibrary.dll, its export list KivraLibrary.def and two
 import libraries: KivraLibrary.lib (MSVC) and libKivraLibrary.dll.a (MinGW).
@@ -86,7 +112,11 @@ for f in "$app/Trova.exe" "$app/trans_en_US.qm" "$app/font.ttf" \
     "$help/SDK/KivraLibrary-API-Reference.pdf"; do
     [ -f "$f" ] || { echo "missing $f: run scripts/test-windows" >&2; exit 1; }
 done
-x86_64-w64-mingw32-strip -o "$program/Trova.exe" "$app/Trova.exe"
+for exe in "$app/Trova.exe" "$build/win64/cli/kivra.exe" "$build/win64/simulator/kivra-sim.exe" \
+    "$build/win64/packaging/windows/demo/kivra-demo.exe"; do
+    [ -f "$exe" ] || { echo "missing $exe: run scripts/test-windows" >&2; exit 1; }
+    x86_64-w64-mingw32-strip -o "$program/$(basename "$exe")" "$exe"
+done
 cp "$build/win64/library/KivraLibrary.dll" "$app/trans_en_US.qm" "$app/font.ttf" "$program/"
 cp "$help/Kivra软件使用说明书.pdf" "$help/Kivra-User-Manual-en.pdf" "$program/help/"
 cp -r "$sdk/." "$program/help/SDK/"

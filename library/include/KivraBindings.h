@@ -107,7 +107,9 @@ inline Parse parseValue(const KivraParameter &p, std::string_view text, int *val
         return Parse::NotAValue;
     char *end = nullptr;
     errno = 0;
-    const long number = std::strtol(s.c_str(), &end, 10);
+    // A long has 32 bits on Windows: there a number beyond it would read as no
+    // value at all rather than as out of range.
+    const long long number = std::strtoll(s.c_str(), &end, 10);
     if (*end != '\0' || errno == ERANGE)
         return Parse::NotAValue;
     if (number < p.min || number > p.max)

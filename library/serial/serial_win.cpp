@@ -28,7 +28,6 @@ constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kPauseMs = static_cast<DWORD>(kReadSlice.count());
 constexpr DWORD kPurgeOutput = PURGE_TXABORT | PURGE_TXCLEAR;
 
-
 // The device path (\\.\COM10) converted from the ANSI code page, as the
 // names are byte strings.
 std::wstring widePath(const std::string &path)

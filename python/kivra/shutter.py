@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import ctypes
 import os
+import sys
 import time
 from enum import IntEnum
 from typing import Callable, Optional, Type, TypeVar, Union
@@ -52,15 +53,38 @@ def _tool() -> Optional[str]:
     return shutil.which("kivra")
 
 
-def _open_failure(port: bytes) -> str:
-    """Why an open failed, in the kivra tool's words; the library only says -1.
+def reason_from_library(name: str, listed: Optional[list[str]], free: int) -> str:
+    """Why an open failed, told from the library's own answers: whether the
+    port is listed and what isSerialOpen() says (1 in use or absent, 0 free).
+    In the kivra tool's words; Windows has no tool's probe to ask."""
+    if not name:
+        return "'' is not a port name"
+    if "://" in name:
+        return (f"port {name} cannot be reached: "
+                "the connection was refused or the server did not answer")
+    if free == 0:
+        return f"port {name} could not be opened, though it is free now"
+    if listed is not None and name in listed:
+        return f"port {name} is in use by another program"
+    return f"port {name} is absent (not among the system's ports)"
 
-    The tool knows where a port name leads (the library's own rule) and what
-    the system says of it: absent, in use by which process, no permission.
+
+def _open_failure(port: bytes) -> str:
+    """Why an open failed; the library only says -1.
+
+    On POSIX in the kivra tool's words: it knows where a port name leads (the
+    library's own rule) and what the system says of it: absent, in use by
+    which process, no permission. On Windows from the library's answers.
     """
+    name = os.fsdecode(port)
+    if sys.platform == "win32":
+        try:
+            listed: Optional[list[str]] = list_ports()
+        except KivraError:
+            listed = None
+        return reason_from_library(name, listed, _lib.isSerialOpen(port))
     import subprocess
 
-    name = os.fsdecode(port)
     tool = _tool()
     if tool:
         try:

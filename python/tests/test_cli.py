@@ -18,13 +18,16 @@ from pathlib import Path
 
 import pytest
 
-from conftest import PORT_DIR
+from conftest import PORT_DIR, WINE, program
+
+shared = pytest.mark.shared
+posix_only = pytest.mark.skipif(bool(WINE), reason="the POSIX rule")
 
 MANUAL = Path(__file__).resolve().parents[2] / "docs" / "man" / "kivra.1"
 
 
 def kivra(*args: str, user: list[str] | None = None, timeout: float = 20) -> subprocess.CompletedProcess:
-    return subprocess.run([*(user or []), os.environ["KIVRA_CLI"], *args],
+    return subprocess.run([*(user or []), *program("KIVRA_CLI"), *args],
                           capture_output=True, text=True, timeout=timeout)
 
 
@@ -63,6 +66,88 @@ def test_ports_shows_the_url_of_a_network_port() -> None:
         assert f"port LAB3 ({url}) cannot be reached" in out.stderr
     finally:
         entry.unlink()
+
+@shared
+def test_simulator_under_its_default_name(sim) -> None:
+    sim(named=False)
+    assert "SIM1" in ok("ports").split()
+    assert ok("set", "SIM1", "on-time", "250") == ""
+    assert ok("get", "SIM1", "on-time") == "250\n"
+
+
+def _unreachable_url() -> str:
+    return f"socket://127.0.0.1:{_free_port()}"  # nothing listens once it is closed
+
+
+@shared
+def test_ports_add_and_remove(sim) -> None:
+    url = _unreachable_url()
+    assert ok("ports", "add", "LAB3", url) == ""
+    entry = Path(PORT_DIR) / "LAB3"
+    assert entry.read_text() == url + "\n"
+    try:
+        assert "LAB3" in ok("ports").split()
+        details = {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}
+        assert details["LAB3"]["url"] == url and details["LAB3"]["rtt"] == "unreachable"
+        out = kivra("info", "LAB3")
+        assert out.returncode == 1 and f"port LAB3 ({url}) cannot be reached" in out.stderr
+        taken = kivra("ports", "add", "LAB3", _unreachable_url())
+        assert taken.returncode == 1 and "port name LAB3 is taken" in taken.stderr
+        assert entry.read_text() == url + "\n"
+        held = kivra("ports", "remove", sim().name)
+        assert held.returncode == 1 and "published by a running simulator" in held.stderr
+        added = json.loads(ok("--json", "ports", "add", "LAB4", url))
+        assert added["name"] == "LAB4" and added["url"] == url
+        assert added["path"].endswith("LAB4")
+    finally:
+        ok("ports", "remove", "LAB3")
+        ok("ports", "remove", "LAB4")
+    assert "LAB3" not in ok("ports").split() and not entry.exists()
+    gone = kivra("ports", "remove", "LAB3")
+    assert gone.returncode == 1 and "no port LAB3 in the port directory" in gone.stderr
+
+
+# (name, URL, exit status, message): refused before anything is written.
+PORTS_ADD_REFUSED = [
+    ("", "socket://h:1", 2, "the port name is empty"),
+    (".LAB", "socket://h:1", 2, "starts with a dot"),
+    ("a/b", "socket://h:1", 2, "holds a path separator"),
+    ("a,b", "socket://h:1", 2, "holds a comma"),
+    ("L" * 65, "socket://h:1", 2, "is longer than 64 bytes"),
+    ("LAB", "http://h:1", 2, "'http://h:1' is not a network port"),
+    ("LAB", "socket://:4001", 2, "is not a URL the library opens"),
+    ("LAB", "rfc2217://h", 2, "is not a URL the library opens"),
+    ("LAB", "socket://h:65536", 2, "is not a URL the library opens"),
+    ("LAB", "socket://h:1\nsocket://g:2", 2, "the URL is more than one line"),
+    ("null", "socket://h:1", 1, "port name null is already a port or device of this machine"),
+    ("@", "socket://h:1", 1, "is taken"),
+]
+
+
+@pytest.mark.parametrize("name,url,status,message", PORTS_ADD_REFUSED)
+def test_ports_add_refusals(sim, name, url, status, message) -> None:
+    port = sim().name
+    before = sorted(os.listdir(PORT_DIR))
+    out = kivra("ports", "add", port if name == "@" else name, url)
+    assert out.returncode == status
+    assert message in out.stderr and len(out.stderr.splitlines()) == 1
+    assert sorted(os.listdir(PORT_DIR)) == before
+
+
+def test_ports_add_clears_what_a_killed_simulator_left(sim) -> None:
+    s = sim()
+    s.process.kill()
+    s.process.wait()
+    out = kivra("ports", "add", s.name, _unreachable_url())
+    assert out.returncode == 1 and "an entry that does not count" in out.stderr
+    ok("ports", "remove", s.name)
+    assert not os.path.lexists(s.link)
+    url = _unreachable_url()
+    ok("ports", "add", s.name, url)
+    assert os.stat(s.link).st_mode & 0o777 == 0o600
+    assert {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}[s.name]["url"] == url
+    ok("ports", "remove", s.name)
+
 
 def _free_port() -> int:
     with socket.socket() as s:
@@ -126,6 +211,7 @@ def test_local_port_has_no_round_trip(sim) -> None:
     assert "rtt" not in {d["name"]: d for d in json.loads(ok("ports", "--details", "--json"))}[port]
 
 
+@shared
 def test_info(sim) -> None:
     port = sim().name
     text = ok("info", port)
@@ -140,6 +226,7 @@ def test_info(sim) -> None:
                      "light-timeout"]
 
 
+@shared
 def test_get_and_set(sim) -> None:
     port = sim().name
     assert ok("get", port, "on-time") == "100\n"
@@ -182,6 +269,7 @@ USAGE = [
 ]
 
 
+@shared
 @pytest.mark.parametrize("args,message", USAGE)
 def test_usage_errors(sim, args, message) -> None:
     port = sim("--silent").name
@@ -191,6 +279,7 @@ def test_usage_errors(sim, args, message) -> None:
     assert len(out.stderr.splitlines()) == 1
 
 
+@shared
 def test_no_arguments_and_help() -> None:
     assert kivra().returncode == 2
     text = ok("--help")
@@ -212,10 +301,11 @@ DEVICE_FAILURES = [
     (["--corrupt", "status"], ["shutter", "@", "open"], "shutter open: the controller refused the request (code -5)"),
     (["--corrupt", "check"], ["get", "@", "mode"], "get mode: reply check word wrong (code -6)"),
     ([], ["get", "NO-SUCH-PORT", "mode"], "cannot open NO-SUCH-PORT: port NO-SUCH-PORT is absent"),
-    ([], ["get", "../x", "mode"], "'../x' is not a port name"),
+    pytest.param([], ["get", "../x", "mode"], "'../x' is not a port name", marks=posix_only),
 ]
 
 
+@shared
 @pytest.mark.parametrize("options,args,message", DEVICE_FAILURES)
 def test_device_failures(sim, options, args, message) -> None:
     port = sim(*options).name
@@ -225,6 +315,7 @@ def test_device_failures(sim, options, args, message) -> None:
     assert len(out.stderr.splitlines()) == 1
 
 
+@shared
 def test_status_238_is_success(sim) -> None:
     port = sim("--status238").name
     ok("set", port, "on-time", "33")
@@ -271,6 +362,7 @@ def test_no_permission_gives_the_remedy(sim) -> None:
     assert "remedy: sudo usermod -aG dialout $USER, then log in again" in out.stderr
 
 
+@shared
 def test_shutter_and_run(sim) -> None:
     port = sim().name
     ok("shutter", port, "open")
@@ -318,6 +410,7 @@ def test_watch_follows_a_triggered_cycle(sim) -> None:
     assert watch.returncode == 0
 
 
+@shared
 def test_raw_and_trace(sim) -> None:
     port = sim().name
     assert ok("raw", port, "0x0E", "00 00 00 00") == "ok\n"

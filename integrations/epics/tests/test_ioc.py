@@ -55,7 +55,9 @@ class Watched:
 
     def wait_value(self, value: Any, timeout: float = TIMEOUT) -> None:
         assert self.wait(lambda pv: pv.value == value and pv.severity == NO_ALARM, timeout), \
-            f"{self.pv.pvname}: {self.pv.value!r} (severity {self.pv.severity}), not {value!r}"
+            f"{self.pv.pvname}: {self.pv.value!r} (severity {self.pv.severity}), not {value!r}; " \
+            f"setpoint severity {epics.caget(self.pv.pvname[:-4] + '.SEVR')}, " \
+            f"status {epics.caget(PREFIX + 'Status', as_string=True)!r}"
 
 
 def _put(name: str, value: Any) -> None:

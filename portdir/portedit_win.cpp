@@ -1,0 +1,102 @@
+#include "kivra_portedit.h"
+
+#include "kivra_portdir.h"
+#include "portdir_win.h"
+
+#include <windows.h>
+
+namespace kivra {
+
+namespace {
+
+std::string why(DWORD error)
+{
+    return " (error " + std::to_string(error) + ")";
+}
+
+} // namespace
+
+EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
+                          std::string &error)
+{
+    if (!preparePortDirectory(dir, error)) {
+        return EntryEdit::Failed;
+    }
+    const std::string entry = portEntryPath(dir, name);
+    if (hasPortEntry(dir, name)) {
+        error = "port name " + name + " is taken (" + entry + ")";
+        return EntryEdit::Taken;
+    }
+    // The entry's own list, not the folder's inheritable one: it must be the
+    // user's alone whatever the folder passes on.
+    SECURITY_ATTRIBUTES attributes{};
+    if (!privateAttributes(PortTrust(), &attributes)) {
+        error = "cannot make " + entry + " private: the user is not known";
+        return EntryEdit::Failed;
+    }
+    // Written aside under a name that never counts, then given its name only
+    // if that is still free: nobody reads half an entry, nothing is replaced.
+    const std::wstring aside =
+        wide(portEntryPath(dir, "." + name + "." + std::to_string(GetCurrentProcessId()) + ".new"));
+    const HANDLE file = CreateFileW(aside.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD created = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot create an entry in " + dir + why(created);
+        return EntryEdit::Failed;
+    }
+    const std::string text = networkEntryText(url);
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size() && FlushFileBuffers(file);
+    const DWORD writeError = GetLastError();
+    CloseHandle(file);
+    const bool placed = whole && MoveFileExW(aside.c_str(), wide(entry).c_str(), 0);
+    const DWORD placeError = whole ? GetLastError() : writeError;
+    if (placed) {
+        return EntryEdit::Done;
+    }
+    DeleteFileW(aside.c_str());
+    if (placeError == ERROR_ALREADY_EXISTS || placeError == ERROR_FILE_EXISTS) {
+        error = "port name " + name + " is taken (" + entry + ")";
+        return EntryEdit::Taken;
+    }
+    error = "cannot write " + entry + why(placeError);
+    return EntryEdit::Failed;
+}
+
+EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::string &error)
+{
+    const PortDirStatus status = checkPortDirectory(dir);
+    if (status != PortDirStatus::Usable && status != PortDirStatus::Missing) {
+        error = describePortDirStatus(dir, status);
+        return EntryEdit::Failed;
+    }
+    const std::string entry = portEntryPath(dir, name);
+    const DWORD attributes =
+        isEntryName(name) ? GetFileAttributesW(wide(entry).c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (status == PortDirStatus::Missing || attributes == INVALID_FILE_ATTRIBUTES) {
+        error = "no port " + name + " in the port directory " + dir;
+        return EntryEdit::Missing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        error = entry + " is not a port entry (a file)";
+        return EntryEdit::Failed;
+    }
+    if (DeleteFileW(wide(entry).c_str())) {
+        return EntryEdit::Done;
+    }
+    // A simulator holds its entry open without sharing deletion.
+    const DWORD failure = GetLastError();
+    if (failure == ERROR_SHARING_VIOLATION) {
+        error = "port " + name +
+                " is published by a running simulator; it goes when the simulator ends";
+        return EntryEdit::Held;
+    }
+    error = "cannot remove " + entry + why(failure);
+    return EntryEdit::Failed;
+}
+
+} // namespace kivra
