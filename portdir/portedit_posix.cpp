@@ -1,4 +1,4 @@
-#include "kivra_portedit.h"
+#include "portedit_platform.h"
 
 #include "kivra_portdir.h"
 
@@ -62,17 +62,9 @@ bool writeAll(int fd, const std::string &text)
 
 } // namespace
 
-EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
-                          std::string &error)
+EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
+                            std::string &error)
 {
-    if (!preparePortDirectory(dir, error)) {
-        return EntryEdit::Failed;
-    }
-    const std::string entry = portEntryPath(dir, name);
-    if (hasPortEntry(dir, name)) {
-        error = "port name " + name + " is taken (" + entry + ")";
-        return EntryEdit::Taken;
-    }
     switch (clearStaleLock(dir, name)) {
     case LockState::Absent:
     case LockState::Cleared:
@@ -86,6 +78,7 @@ EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const
     }
     // Written aside under a name that never counts, then given its name only
     // if that is still free: nobody reads half an entry, nothing is replaced.
+    const std::string entry = portEntryPath(dir, name);
     const std::string aside =
         portEntryPath(dir, "." + name + "." + std::to_string(::getpid()) + ".new");
     const int fd =
@@ -106,25 +99,19 @@ EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const
         return EntryEdit::Done;
     }
     if (placeError == EEXIST) {
-        error = "port name " + name + " is taken (" + entry + ")";
+        error = nameTakenLine(dir, name);
         return EntryEdit::Taken;
     }
     error = "cannot write " + entry + ": " + std::strerror(placeError);
     return EntryEdit::Failed;
 }
 
-EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::string &error)
+EntryEdit removeEntryFile(const std::string &dir, const std::string &name, std::string &error)
 {
-    const PortDirStatus status = checkPortDirectory(dir);
-    if (status != PortDirStatus::Usable && status != PortDirStatus::Missing) {
-        error = describePortDirStatus(dir, status);
-        return EntryEdit::Failed;
-    }
     const std::string entry = portEntryPath(dir, name);
     struct stat info;
-    if (status == PortDirStatus::Missing || !isEntryName(name) ||
-        ::lstat(entry.c_str(), &info) != 0) {
-        error = "no port " + name + " in the port directory " + dir;
+    if (::lstat(entry.c_str(), &info) != 0) {
+        error = noPortLine(dir, name);
         return EntryEdit::Missing;
     }
     if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
@@ -136,8 +123,7 @@ EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::
     case LockState::Cleared:
         break;
     case LockState::Held:
-        error = "port " + name +
-                " is published by a running simulator; it goes when the simulator ends";
+        error = heldByPublisherLine(name);
         return EntryEdit::Held;
     case LockState::Unknown:
         error = "cannot tell whether a simulator holds " + portEntryPath(dir, portLockName(name));
