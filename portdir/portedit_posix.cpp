@@ -1,5 +1,6 @@
 #include "portedit_platform.h"
 
+#include "entryfile_posix.h"
 #include "kivra_portdir.h"
 
 #include <cerrno>
@@ -11,8 +12,6 @@
 namespace kivra {
 
 namespace {
-
-constexpr mode_t kEntryFileMode = 0600;
 
 enum class LockState
 {
@@ -44,22 +43,6 @@ LockState clearStaleLock(const std::string &dir, const std::string &name)
     return LockState::Cleared;
 }
 
-bool writeAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
@@ -76,33 +59,19 @@ EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, con
         error = "cannot tell whether a simulator holds " + portEntryPath(dir, portLockName(name));
         return EntryEdit::Failed;
     }
-    // Written aside under a name that never counts, then given its name only
-    // if that is still free: nobody reads half an entry, nothing is replaced.
-    const std::string entry = portEntryPath(dir, name);
-    const std::string aside =
-        portEntryPath(dir, "." + name + "." + std::to_string(::getpid()) + ".new");
-    const int fd =
-        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kEntryFileMode);
-    if (fd < 0) {
-        error = "cannot create " + aside + ": " + std::strerror(errno);
-        return EntryEdit::Failed;
-    }
-    // The mode given at creation is narrowed by the umask only.
-    const bool written = ::fchmod(fd, kEntryFileMode) == 0 && writeAll(fd, networkEntryText(url)) &&
-                         ::fsync(fd) == 0;
-    const int writeError = errno;
-    ::close(fd);
-    const bool placed = written && ::link(aside.c_str(), entry.c_str()) == 0;
-    const int placeError = written ? errno : writeError;
-    ::unlink(aside.c_str());
-    if (placed) {
+    const PlacedEntry placed = placeNetworkEntry(dir, name, url);
+    if (placed.placed) {
         return EntryEdit::Done;
     }
-    if (placeError == EEXIST) {
+    if (!placed.created) {
+        error = "cannot create " + placed.aside + ": " + std::strerror(placed.error);
+        return EntryEdit::Failed;
+    }
+    if (placed.error == EEXIST) {
         error = nameTakenLine(dir, name);
         return EntryEdit::Taken;
     }
-    error = "cannot write " + entry + ": " + std::strerror(placeError);
+    error = "cannot write " + portEntryPath(dir, name) + ": " + std::strerror(placed.error);
     return EntryEdit::Failed;
 }
 
