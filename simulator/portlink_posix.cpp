@@ -2,7 +2,6 @@
 
 #include "entryfile_posix.h"
 #include "kivra_portdir.h"
-#include "simulator.h"
 
 #include <cerrno>
 #include <chrono>
@@ -168,11 +167,6 @@ Publication::~Publication()
 std::string Publication::path() const
 {
     return d->lockFd >= 0 ? d->entryPath : std::string();
-}
-
-std::string defaultPortDir()
-{
-    return kivra::virtualPortDirectory();
 }
 
 PublishResult Publication::publish(const std::string &dir, const std::string &name,

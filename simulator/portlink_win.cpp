@@ -1,7 +1,6 @@
 #include "portlink.h"
 
 #include "kivra_portdir.h"
-#include "simulator.h"
 
 #include <windows.h>
 
@@ -69,11 +68,6 @@ Publication::~Publication()
 std::string Publication::path() const
 {
     return d->file != INVALID_HANDLE_VALUE ? d->entryPath : std::string();
-}
-
-std::string defaultPortDir()
-{
-    return kivra::virtualPortDirectory();
 }
 
 PublishResult Publication::publish(const std::string &dir, const std::string &name,
