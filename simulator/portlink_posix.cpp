@@ -169,14 +169,9 @@ std::string Publication::path() const
     return d->lockFd >= 0 ? d->entryPath : std::string();
 }
 
-PublishResult Publication::publish(const std::string &dir, const std::string &name,
-                                   const std::string &target, bool device, std::string &error)
+PublishResult Publication::place(const std::string &dir, const std::string &name,
+                                 const std::string &target, bool device, std::string &error)
 {
-    withdraw();
-    if (!kivra::isEntryName(name)) {
-        error = "invalid port name \"" + name + "\"";
-        return PublishResult::Failed;
-    }
     if (!kivra::preparePortDirectory(dir, error)) {
         return PublishResult::Failed;
     }
