@@ -1,5 +1,6 @@
 #include "kivra_portdir.h"
 
+#include "portdir_platform.h"
 #include "ttydevice_linux.h"
 
 #include <cerrno>
@@ -197,6 +198,9 @@ PortEntry classifyIn(const std::string &dir, int dirFd, const std::string &name,
 
 } // namespace
 
+const char *const kNotADirectoryWords = "is not a directory of its own (a link or a file)";
+const char *const kOpenToOthersWords = "is open to group or others (it must be mode 0700)";
+
 std::string virtualPortDirectory()
 {
     const char *own = std::getenv("KIVRA_PORT_DIR");
@@ -228,42 +232,15 @@ PortDirStatus checkPortDirectory(const std::string &dir, const PortTrust &trust)
     return status;
 }
 
-std::string describePortDirStatus(const std::string &dir, PortDirStatus status)
+bool makePortDirectory(const std::string &dir, std::string &error, const PortTrust &)
 {
-    switch (status) {
-    case PortDirStatus::Usable:
-        return "port directory " + dir + " is usable";
-    case PortDirStatus::Missing:
-        return "port directory " + dir + " does not exist";
-    case PortDirStatus::NotADirectory:
-        return "port directory " + dir + " is not a directory of its own (a link or a file)";
-    case PortDirStatus::NotOwned:
-        return "port directory " + dir + " belongs to another user";
-    case PortDirStatus::OpenToOthers:
-        return "port directory " + dir + " is open to group or others (it must be mode 0700)";
-    case PortDirStatus::Unreadable:
-        return "port directory " + dir + " cannot be read";
+    // Parents first; each level this makes is private like the leaf.
+    for (size_t slash = dir.find('/', 1); slash != std::string::npos;
+         slash = dir.find('/', slash + 1)) {
+        ::mkdir(dir.substr(0, slash).c_str(), kPortDirMode);
     }
-    return "port directory " + dir + " cannot be used";
-}
-
-bool preparePortDirectory(const std::string &dir, std::string &error, const PortTrust &trust)
-{
-    PortDirStatus status = checkPortDirectory(dir, trust);
-    if (status == PortDirStatus::Missing) {
-        // Parents first; each level this makes is private like the leaf.
-        for (size_t slash = dir.find('/', 1); slash != std::string::npos;
-             slash = dir.find('/', slash + 1)) {
-            ::mkdir(dir.substr(0, slash).c_str(), kPortDirMode);
-        }
-        if (::mkdir(dir.c_str(), kPortDirMode) != 0 && errno != EEXIST) {
-            error = "cannot create port directory " + dir + ": " + std::strerror(errno);
-            return false;
-        }
-        status = checkPortDirectory(dir, trust);
-    }
-    if (status != PortDirStatus::Usable) {
-        error = describePortDirStatus(dir, status) + "; not using it";
+    if (::mkdir(dir.c_str(), kPortDirMode) != 0 && errno != EEXIST) {
+        error = "cannot create port directory " + dir + ": " + std::strerror(errno);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 // keeps it from being swapped for another between the check and the reads.
 #include "kivra_portdir.h"
 
+#include "portdir_platform.h"
 #include "portdir_win.h"
 
 #include <windows.h>
@@ -284,6 +285,9 @@ bool isDeviceName(const std::string &name)
 
 } // namespace
 
+const char *const kNotADirectoryWords = "is not a folder of its own (a link or a file)";
+const char *const kOpenToOthersWords = "is open to other users (it must be private to you)";
+
 std::wstring wide(const std::string &utf8)
 {
     const int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
@@ -342,53 +346,30 @@ PortDirStatus checkPortDirectory(const std::string &dir, const PortTrust &trust)
     return status;
 }
 
-std::string describePortDirStatus(const std::string &dir, PortDirStatus status)
+bool makePortDirectory(const std::string &dir, std::string &error, const PortTrust &trust)
 {
-    switch (status) {
-    case PortDirStatus::Usable:
-        return "port directory " + dir + " is usable";
-    case PortDirStatus::Missing:
-        return "port directory " + dir + " does not exist";
-    case PortDirStatus::NotADirectory:
-        return "port directory " + dir + " is not a folder of its own (a link or a file)";
-    case PortDirStatus::NotOwned:
-        return "port directory " + dir + " belongs to another user";
-    case PortDirStatus::OpenToOthers:
-        return "port directory " + dir + " is open to other users (it must be private to you)";
-    case PortDirStatus::Unreadable:
-        return "port directory " + dir + " cannot be read";
+    // No %LOCALAPPDATA% names no folder: it stays missing, and is said so.
+    if (dir.empty()) {
+        return true;
     }
-    return "port directory " + dir + " cannot be used";
-}
-
-bool preparePortDirectory(const std::string &dir, std::string &error, const PortTrust &trust)
-{
-    PortDirStatus status = checkPortDirectory(dir, trust);
-    if (status == PortDirStatus::Missing && !dir.empty()) {
-        SECURITY_ATTRIBUTES attributes{};
-        if (!privateAttributes(trust, &attributes)) {
-            error = "cannot make port directory " + dir + " private: the user is not known";
-            return false;
-        }
-        // Parents first, past the drive or share; each level this makes is
-        // private like the leaf.
-        const std::wstring path = wide(dir);
-        for (size_t at = path.find_first_of(L"\\/", 3); at != std::wstring::npos;
-             at = path.find_first_of(L"\\/", at + 1)) {
-            CreateDirectoryW(path.substr(0, at).c_str(), &attributes);
-        }
-        const bool made =
-            CreateDirectoryW(path.c_str(), &attributes) || GetLastError() == ERROR_ALREADY_EXISTS;
-        const DWORD why = GetLastError();
-        LocalFree(attributes.lpSecurityDescriptor);
-        if (!made) {
-            error = "cannot create port directory " + dir + " (error " + std::to_string(why) + ")";
-            return false;
-        }
-        status = checkPortDirectory(dir, trust);
+    SECURITY_ATTRIBUTES attributes{};
+    if (!privateAttributes(trust, &attributes)) {
+        error = "cannot make port directory " + dir + " private: the user is not known";
+        return false;
     }
-    if (status != PortDirStatus::Usable) {
-        error = describePortDirStatus(dir, status) + "; not using it";
+    // Parents first, past the drive or share; each level this makes is
+    // private like the leaf.
+    const std::wstring path = wide(dir);
+    for (size_t at = path.find_first_of(L"\\/", 3); at != std::wstring::npos;
+         at = path.find_first_of(L"\\/", at + 1)) {
+        CreateDirectoryW(path.substr(0, at).c_str(), &attributes);
+    }
+    const bool made =
+        CreateDirectoryW(path.c_str(), &attributes) || GetLastError() == ERROR_ALREADY_EXISTS;
+    const DWORD why = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
+    if (!made) {
+        error = "cannot create port directory " + dir + " (error " + std::to_string(why) + ")";
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
-#include "kivra_portedit.h"
+#include "portedit_platform.h"
 
+#include "entryfile_posix.h"
 #include "kivra_portdir.h"
 
 #include <cerrno>
@@ -11,8 +12,6 @@
 namespace kivra {
 
 namespace {
-
-constexpr mode_t kEntryFileMode = 0600;
 
 enum class LockState
 {
@@ -44,35 +43,11 @@ LockState clearStaleLock(const std::string &dir, const std::string &name)
     return LockState::Cleared;
 }
 
-bool writeAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
-EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
-                          std::string &error)
+EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
+                            std::string &error)
 {
-    if (!preparePortDirectory(dir, error)) {
-        return EntryEdit::Failed;
-    }
-    const std::string entry = portEntryPath(dir, name);
-    if (hasPortEntry(dir, name)) {
-        error = "port name " + name + " is taken (" + entry + ")";
-        return EntryEdit::Taken;
-    }
     switch (clearStaleLock(dir, name)) {
     case LockState::Absent:
     case LockState::Cleared:
@@ -84,47 +59,28 @@ EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const
         error = "cannot tell whether a simulator holds " + portEntryPath(dir, portLockName(name));
         return EntryEdit::Failed;
     }
-    // Written aside under a name that never counts, then given its name only
-    // if that is still free: nobody reads half an entry, nothing is replaced.
-    const std::string aside =
-        portEntryPath(dir, "." + name + "." + std::to_string(::getpid()) + ".new");
-    const int fd =
-        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kEntryFileMode);
-    if (fd < 0) {
-        error = "cannot create " + aside + ": " + std::strerror(errno);
-        return EntryEdit::Failed;
-    }
-    // The mode given at creation is narrowed by the umask only.
-    const bool written = ::fchmod(fd, kEntryFileMode) == 0 && writeAll(fd, networkEntryText(url)) &&
-                         ::fsync(fd) == 0;
-    const int writeError = errno;
-    ::close(fd);
-    const bool placed = written && ::link(aside.c_str(), entry.c_str()) == 0;
-    const int placeError = written ? errno : writeError;
-    ::unlink(aside.c_str());
-    if (placed) {
+    const PlacedEntry placed = placeNetworkEntry(dir, name, url);
+    if (placed.placed) {
         return EntryEdit::Done;
     }
-    if (placeError == EEXIST) {
-        error = "port name " + name + " is taken (" + entry + ")";
+    if (!placed.created) {
+        error = "cannot create " + placed.aside + ": " + std::strerror(placed.error);
+        return EntryEdit::Failed;
+    }
+    if (placed.error == EEXIST) {
+        error = nameTakenLine(dir, name);
         return EntryEdit::Taken;
     }
-    error = "cannot write " + entry + ": " + std::strerror(placeError);
+    error = "cannot write " + portEntryPath(dir, name) + ": " + std::strerror(placed.error);
     return EntryEdit::Failed;
 }
 
-EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::string &error)
+EntryEdit removeEntryFile(const std::string &dir, const std::string &name, std::string &error)
 {
-    const PortDirStatus status = checkPortDirectory(dir);
-    if (status != PortDirStatus::Usable && status != PortDirStatus::Missing) {
-        error = describePortDirStatus(dir, status);
-        return EntryEdit::Failed;
-    }
     const std::string entry = portEntryPath(dir, name);
     struct stat info;
-    if (status == PortDirStatus::Missing || !isEntryName(name) ||
-        ::lstat(entry.c_str(), &info) != 0) {
-        error = "no port " + name + " in the port directory " + dir;
+    if (::lstat(entry.c_str(), &info) != 0) {
+        error = noPortLine(dir, name);
         return EntryEdit::Missing;
     }
     if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
@@ -136,8 +92,7 @@ EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::
     case LockState::Cleared:
         break;
     case LockState::Held:
-        error = "port " + name +
-                " is published by a running simulator; it goes when the simulator ends";
+        error = heldByPublisherLine(name);
         return EntryEdit::Held;
     case LockState::Unknown:
         error = "cannot tell whether a simulator holds " + portEntryPath(dir, portLockName(name));

@@ -1,4 +1,4 @@
-#include "kivra_portedit.h"
+#include "portedit_platform.h"
 
 #include "kivra_portdir.h"
 #include "portdir_win.h"
@@ -16,17 +16,10 @@ std::string why(DWORD error)
 
 } // namespace
 
-EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
-                          std::string &error)
+EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, const std::string &url,
+                            std::string &error)
 {
-    if (!preparePortDirectory(dir, error)) {
-        return EntryEdit::Failed;
-    }
     const std::string entry = portEntryPath(dir, name);
-    if (hasPortEntry(dir, name)) {
-        error = "port name " + name + " is taken (" + entry + ")";
-        return EntryEdit::Taken;
-    }
     // The entry's own list, not the folder's inheritable one: it must be the
     // user's alone whatever the folder passes on.
     SECURITY_ATTRIBUTES attributes{};
@@ -60,25 +53,19 @@ EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const
     }
     DeleteFileW(aside.c_str());
     if (placeError == ERROR_ALREADY_EXISTS || placeError == ERROR_FILE_EXISTS) {
-        error = "port name " + name + " is taken (" + entry + ")";
+        error = nameTakenLine(dir, name);
         return EntryEdit::Taken;
     }
     error = "cannot write " + entry + why(placeError);
     return EntryEdit::Failed;
 }
 
-EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::string &error)
+EntryEdit removeEntryFile(const std::string &dir, const std::string &name, std::string &error)
 {
-    const PortDirStatus status = checkPortDirectory(dir);
-    if (status != PortDirStatus::Usable && status != PortDirStatus::Missing) {
-        error = describePortDirStatus(dir, status);
-        return EntryEdit::Failed;
-    }
     const std::string entry = portEntryPath(dir, name);
-    const DWORD attributes =
-        isEntryName(name) ? GetFileAttributesW(wide(entry).c_str()) : INVALID_FILE_ATTRIBUTES;
-    if (status == PortDirStatus::Missing || attributes == INVALID_FILE_ATTRIBUTES) {
-        error = "no port " + name + " in the port directory " + dir;
+    const DWORD attributes = GetFileAttributesW(wide(entry).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        error = noPortLine(dir, name);
         return EntryEdit::Missing;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -91,8 +78,7 @@ EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::
     // A simulator holds its entry open without sharing deletion.
     const DWORD failure = GetLastError();
     if (failure == ERROR_SHARING_VIOLATION) {
-        error = "port " + name +
-                " is published by a running simulator; it goes when the simulator ends";
+        error = heldByPublisherLine(name);
         return EntryEdit::Held;
     }
     error = "cannot remove " + entry + why(failure);

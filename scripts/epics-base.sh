@@ -21,6 +21,7 @@
 # of them builds a new base beside the old one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$(pwd)
 
 base_version=7.0.3.1
@@ -50,28 +51,11 @@ build_dirs=(
 )
 
 compiler_version=$(g++ --version 2>/dev/null | head -n 1 || echo none)
-key=$(printf '%s\n' "$base_version" "$orig_sha256" "${site_settings[@]}" "${build_dirs[@]}" \
-    "$compiler_version" | sha256sum | cut -c1-12)
-
-cache=${KIVRA_EPICS_CACHE:-/var/cache/kivra}
-if [ -z "${KIVRA_EPICS_CACHE:-}" ] && ! { mkdir -p "$cache" 2>/dev/null && [ -w "$cache" ]; }; then
-    cache=${XDG_CACHE_HOME:-$HOME/.cache}/kivra
-fi
+key=$(build_key "$base_version" "$orig_sha256" "${site_settings[@]}" "${build_dirs[@]}" \
+    "$compiler_version")
+cache=$(build_cache_root KIVRA_EPICS_CACHE)
 prefix=$cache/epics-base-$base_version-$key
-
-if [ "${1:-}" = "--prefix" ]; then
-    echo "$prefix"
-    exit 0
-fi
-if [ "${1:-}" = "--cached" ]; then
-    [ -f "$prefix/.complete" ]
-    exit
-fi
-if [ -f "$prefix/.complete" ]; then
-    echo "EPICS base $base_version: cached"
-    echo "$prefix"
-    exit 0
-fi
+answer_from_cache "$prefix" "EPICS base $base_version" "${1:-}"
 
 "$root/scripts/deps.sh" epics-base
 mkdir -p "$cache"

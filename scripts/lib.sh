@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Sourced by the scripts for what several of them do: a virtual X display,
 # the wait for a simulator's published port, the project's version, a build
-# tree's configuration. Sourcing sets kivra_root (the repository's root) and
-# defines the functions below; it changes nothing else.
+# tree's configuration, the cache of what is built once per machine. Sourcing
+# sets kivra_root (the repository's root) and defines the functions below; it
+# changes nothing else.
 kivra_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # await SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails
@@ -50,6 +51,47 @@ configure_fuzz_build() {
     CC=clang-14 CXX=clang++-14 configure_build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKIVRA_FUZZ=ON -DKIVRA_BUILD_APP=OFF -DKIVRA_BUILD_TESTS=OFF -DKIVRA_BUILD_BENCH=OFF \
         -DKIVRA_BUILD_REDUCED=OFF
+}
+
+# The cache of what a script builds once per machine and keeps outside the
+# repository (scripts/epics-base.sh, scripts/qt-windows.sh), one folder a
+# build whose name carries a key of all that went into it.
+#
+# build_cache_root VARIABLE: the folder the variable named VARIABLE gives,
+# else /var/cache/kivra when that can be made and written, else
+# ~/.cache/kivra.
+build_cache_root() {
+    local root=${!1:-/var/cache/kivra}
+    if [ -z "${!1:-}" ] && ! { mkdir -p "$root" 2>/dev/null && [ -w "$root" ]; }; then
+        root=${XDG_CACHE_HOME:-$HOME/.cache}/kivra
+    fi
+    echo "$root"
+}
+# build_key LINE...: 12 hex digits that change when any LINE does.
+build_key() {
+    printf '%s\n' "$@" | sha256sum | cut -c1-12
+}
+# answer_from_cache PREFIX WHAT [ARGUMENT]: what a caching script does before
+# it builds into PREFIX, ending the script unless there is a build to do:
+# --prefix prints PREFIX; --cached exits 0 when PREFIX is complete, else 1;
+# a complete PREFIX is said ("WHAT: cached") and printed.
+answer_from_cache() {
+    local prefix=$1 what=$2
+    case ${3:-} in
+    --prefix)
+        echo "$prefix"
+        exit 0
+        ;;
+    --cached)
+        [ -f "$prefix/.complete" ] && exit 0
+        exit 1
+        ;;
+    esac
+    if [ -f "$prefix/.complete" ]; then
+        echo "$what: cached"
+        echo "$prefix"
+        exit 0
+    fi
 }
 
 # start_virtual_display: starts Xvfb on a free display that only holders of

@@ -16,6 +16,7 @@
 # builds a new Qt beside the old one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$(pwd)
 
 qt_version=5.15.8
@@ -39,28 +40,10 @@ configure_options=(
 
 compiler=$triplet-g++-posix
 compiler_version=$($compiler --version 2>/dev/null | head -n 1 || echo none)
-key=$(printf '%s\n' "$qt_version" "$orig_sha256" "${configure_options[@]}" "$compiler_version" |
-    sha256sum | cut -c1-12)
-
-cache=${KIVRA_QT_CACHE:-/var/cache/kivra}
-if [ -z "${KIVRA_QT_CACHE:-}" ] && ! { mkdir -p "$cache" 2>/dev/null && [ -w "$cache" ]; }; then
-    cache=${XDG_CACHE_HOME:-$HOME/.cache}/kivra
-fi
+key=$(build_key "$qt_version" "$orig_sha256" "${configure_options[@]}" "$compiler_version")
+cache=$(build_cache_root KIVRA_QT_CACHE)
 prefix=$cache/qt5-mingw64-$qt_version-$key
-
-if [ "${1:-}" = "--prefix" ]; then
-    echo "$prefix"
-    exit 0
-fi
-if [ "${1:-}" = "--cached" ]; then
-    [ -f "$prefix/.complete" ]
-    exit
-fi
-if [ -f "$prefix/.complete" ]; then
-    echo "Qt $qt_version for $triplet: cached"
-    echo "$prefix"
-    exit 0
-fi
+answer_from_cache "$prefix" "Qt $qt_version for $triplet" "${1:-}"
 
 "$root/scripts/deps.sh" qt-windows
 mkdir -p "$cache"

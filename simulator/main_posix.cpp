@@ -63,14 +63,9 @@ int countLines(const char *bytes, ssize_t n)
 int main(int argc, char **argv)
 {
     kivrasim::Options options;
-    std::string error;
-    if (!kivrasim::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "kivra-sim: %s\n%s", error.c_str(), kivrasim::kUsage);
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(kivrasim::kUsage, stdout);
-        return 0;
+    const int status = kivrasim::readCommandLine(argc, argv, options);
+    if (status != kivrasim::kGoOn) {
+        return status;
     }
     if (::pipe2(notifyPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("kivra-sim: pipe");
@@ -79,18 +74,10 @@ int main(int argc, char **argv)
     installHandlers();
 
     kivrasim::Simulator sim;
-    const bool verbose = options.verbose;
-    sim.setEventHandler([verbose](const kivrasim::Event &event) {
-        if (event.kind == kivrasim::Event::HangUp || verbose) {
-            std::printf("kivra-sim: %s\n", event.text.c_str());
-            std::fflush(stdout);
-        }
-        if (event.kind == kivrasim::Event::HangUp) {
-            note(kNoteHungUp);
-        }
-    });
+    kivrasim::reportEvents(sim, options.verbose, [] { note(kNoteHungUp); });
     // The control file is there before the port, so whoever sees the port can
     // take control at once.
+    std::string error;
     kivrasim::ControlServer control(sim);
     if (!options.controlFile.empty() && !control.start(options.controlFile, error)) {
         std::fprintf(stderr, "kivra-sim: %s\n", error.c_str());

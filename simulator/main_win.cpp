@@ -42,14 +42,9 @@ void readTriggers(kivrasim::Simulator &sim)
 int main(int argc, char **argv)
 {
     kivrasim::Options options;
-    std::string error;
-    if (!kivrasim::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "kivra-sim: %s\n%s", error.c_str(), kivrasim::kUsage);
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(kivrasim::kUsage, stdout);
-        return 0;
+    const int status = kivrasim::readCommandLine(argc, argv, options);
+    if (status != kivrasim::kGoOn) {
+        return status;
     }
     if (!options.controlFile.empty()) {
         std::fprintf(stderr, "kivra-sim: --control is not available on Windows\n");
@@ -62,16 +57,8 @@ int main(int argc, char **argv)
     }
 
     kivrasim::Simulator sim;
-    const bool verbose = options.verbose;
-    sim.setEventHandler([verbose](const kivrasim::Event &event) {
-        if (event.kind == kivrasim::Event::HangUp || verbose) {
-            std::printf("kivra-sim: %s\n", event.text.c_str());
-            std::fflush(stdout);
-        }
-        if (event.kind == kivrasim::Event::HangUp) {
-            SetEvent(stopEvent);
-        }
-    });
+    kivrasim::reportEvents(sim, options.verbose, [] { SetEvent(stopEvent); });
+    std::string error;
     if (!kivrasim::startSimulator(sim, options, error)) {
         std::fprintf(stderr, "kivra-sim: %s\n", error.c_str());
         return 1;

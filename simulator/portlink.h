@@ -43,6 +43,10 @@ public:
     std::string path() const;
 
 private:
+    // publish() once the old entry is withdrawn and the name is fit.
+    PublishResult place(const std::string &dir, const std::string &name, const std::string &target,
+                        bool device, std::string &error);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -1,7 +1,7 @@
 #include "portlink.h"
 
+#include "entryfile_posix.h"
 #include "kivra_portdir.h"
-#include "simulator.h"
 
 #include <cerrno>
 #include <chrono>
@@ -17,7 +17,6 @@ namespace kivrasim {
 namespace {
 
 constexpr mode_t kLockFileMode = 0600;
-constexpr mode_t kEntryFileMode = 0600;
 // Another simulator clearing away stale entries holds a lock for a moment;
 // a name is taken only when its lock stays held past these retries.
 constexpr int kLockAttempts = 20;
@@ -111,26 +110,6 @@ std::string described(const std::string &path)
     return path + (isLink(path) ? " -> " + readLink(path) : std::string());
 }
 
-// Writes the URL file aside and gives it the name only if the name is free,
-// so nobody reads half a file and nothing is replaced. errno tells why not.
-bool placeUrlFile(const std::string &path, const std::string &aside, const std::string &url)
-{
-    const int fd =
-        ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kEntryFileMode);
-    if (fd < 0) {
-        return false;
-    }
-    const std::string text = kivra::networkEntryText(url);
-    const bool written = ::fchmod(fd, kEntryFileMode) == 0 &&
-                         ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-    ::close(fd);
-    const bool placed = written && ::link(aside.c_str(), path.c_str()) == 0;
-    const int err = errno;
-    ::unlink(aside.c_str());
-    errno = err;
-    return placed;
-}
-
 // Removes the entry and lock of every simulator in dir that is gone: its lock
 // file is there but nobody holds it.
 void removeStaleEntries(const std::string &dir)
@@ -190,19 +169,9 @@ std::string Publication::path() const
     return d->lockFd >= 0 ? d->entryPath : std::string();
 }
 
-std::string defaultPortDir()
+PublishResult Publication::place(const std::string &dir, const std::string &name,
+                                 const std::string &target, bool device, std::string &error)
 {
-    return kivra::virtualPortDirectory();
-}
-
-PublishResult Publication::publish(const std::string &dir, const std::string &name,
-                                   const std::string &target, bool device, std::string &error)
-{
-    withdraw();
-    if (!kivra::isEntryName(name)) {
-        error = "invalid port name \"" + name + "\"";
-        return PublishResult::Failed;
-    }
     if (!kivra::preparePortDirectory(dir, error)) {
         return PublishResult::Failed;
     }
@@ -238,13 +207,17 @@ PublishResult Publication::publish(const std::string &dir, const std::string &na
         (lockWasThere && isFile(pub.entryPath))) {
         ::unlink(pub.entryPath.c_str());
     }
-    const bool placed =
-        device
-            ? ::symlink(target.c_str(), pub.entryPath.c_str()) == 0
-            : placeUrlFile(pub.entryPath,
-                           dir + "/." + name + "." + std::to_string(::getpid()) + ".new", target);
+    bool placed = false;
+    int err = 0;
+    if (device) {
+        placed = ::symlink(target.c_str(), pub.entryPath.c_str()) == 0;
+        err = errno;
+    } else {
+        const kivra::PlacedEntry entry = kivra::placeNetworkEntry(dir, name, target);
+        placed = entry.placed;
+        err = entry.error;
+    }
     if (!placed) {
-        const int err = errno;
         error = err == EEXIST ? "port name " + name + " is taken (" + described(pub.entryPath) + ")"
                               : "cannot create " + pub.entryPath + ": " + std::strerror(err);
         ::unlink(pub.lockPath.c_str());

@@ -1,7 +1,6 @@
 #include "portlink.h"
 
 #include "kivra_portdir.h"
-#include "simulator.h"
 
 #include <windows.h>
 
@@ -71,19 +70,9 @@ std::string Publication::path() const
     return d->file != INVALID_HANDLE_VALUE ? d->entryPath : std::string();
 }
 
-std::string defaultPortDir()
+PublishResult Publication::place(const std::string &dir, const std::string &name,
+                                 const std::string &target, bool device, std::string &error)
 {
-    return kivra::virtualPortDirectory();
-}
-
-PublishResult Publication::publish(const std::string &dir, const std::string &name,
-                                   const std::string &target, bool device, std::string &error)
-{
-    withdraw();
-    if (!kivra::isEntryName(name)) {
-        error = "invalid port name \"" + name + "\"";
-        return PublishResult::Failed;
-    }
     if (device) {
         error = "only network ports can be published here";
         return PublishResult::Failed;

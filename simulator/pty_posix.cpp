@@ -1,5 +1,6 @@
 #include "pty.h"
 
+#include "linewait.h"
 #include "sockets.h"
 
 #include <cerrno>
@@ -72,17 +73,7 @@ public:
     Ready wait(int timeoutMs, bool forInput) override
     {
         const Socket master = master_;
-        switch (const int ready = waitReadable(&master, forInput ? 1 : 0, wake_, timeoutMs)) {
-        case kWaitTimeout:
-            return Ready::Timeout;
-        case kWaitWoken:
-            return Ready::Woken;
-        case kWaitFailed:
-            return Ready::Failed;
-        default:
-            (void)ready;
-            return Ready::Input;
-        }
+        return readyOf(waitReadable(&master, forInput ? 1 : 0, wake_, timeoutMs));
     }
 
     long read(uint8_t *buffer, size_t size) override

@@ -7,6 +7,7 @@
 #include "portlink.h"
 
 #include "KivraLine.h"
+#include "kivra_portdir.h"
 
 #include <algorithm>
 #include <atomic>
@@ -428,6 +429,11 @@ void Simulator::trigger()
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->model.trigger(Clock::now());
+}
+
+std::string defaultPortDir()
+{
+    return kivra::virtualPortDirectory();
 }
 
 } // namespace kivrasim

@@ -39,9 +39,9 @@ public:
     ~Wake();
     Wake(const Wake &) = delete;
     Wake &operator=(const Wake &) = delete;
-    bool valid() const;
+    bool valid() const { return read_ != kNoSocket; }
     void signal();
-    Socket waitable() const; // what waitReadable() watches
+    Socket waitable() const { return read_; } // what waitReadable() watches
 
 private:
     Socket read_ = kNoSocket;

@@ -1,5 +1,7 @@
 #include "sockets.h"
 
+#include "pollset.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
@@ -133,11 +135,6 @@ Wake::~Wake()
     closeSocket(write_);
 }
 
-bool Wake::valid() const
-{
-    return read_ != kNoSocket;
-}
-
 void Wake::signal()
 {
     const uint8_t byte = 0;
@@ -146,31 +143,14 @@ void Wake::signal()
     }
 }
 
-Socket Wake::waitable() const
-{
-    return read_;
-}
-
 int waitReadable(const Socket *descriptors, size_t count, const Wake &wake, int timeoutMs)
 {
-    std::vector<pollfd> fds;
-    for (size_t i = 0; i < count; ++i) {
-        fds.push_back({fd(descriptors[i]), POLLIN, 0});
-    }
-    fds.push_back({fd(wake.waitable()), POLLIN, 0});
+    std::vector<pollfd> fds = pollSet<pollfd>(descriptors, count, wake, POLLIN);
     const int ready = ::poll(fds.data(), fds.size(), timeoutMs < 0 ? -1 : timeoutMs);
     if (ready < 0) {
         return errno == EINTR ? kWaitTimeout : kWaitFailed;
     }
-    if (fds.back().revents != 0) {
-        return kWaitWoken;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        if (fds[i].revents != 0) {
-            return static_cast<int>(i);
-        }
-    }
-    return kWaitTimeout;
+    return readyIn(fds);
 }
 
 } // namespace kivrasim

@@ -3,6 +3,8 @@
 // TCP sockets.
 #include "sockets.h"
 
+#include "pollset.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -169,43 +171,21 @@ Wake::~Wake()
     closeSocket(read_);
 }
 
-bool Wake::valid() const
-{
-    return read_ != kNoSocket;
-}
-
 void Wake::signal()
 {
     const char byte = 0;
     send(sock(write_), &byte, 1, 0);
 }
 
-Socket Wake::waitable() const
-{
-    return read_;
-}
-
 int waitReadable(const Socket *descriptors, size_t count, const Wake &wake, int timeoutMs)
 {
-    std::vector<WSAPOLLFD> fds;
-    for (size_t i = 0; i < count; ++i) {
-        fds.push_back({sock(descriptors[i]), POLLRDNORM, 0});
-    }
-    fds.push_back({sock(wake.waitable()), POLLRDNORM, 0});
+    std::vector<WSAPOLLFD> fds = pollSet<WSAPOLLFD>(descriptors, count, wake, POLLRDNORM);
     const int ready =
         WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs < 0 ? -1 : timeoutMs);
     if (ready < 0) {
         return kWaitFailed;
     }
-    if (fds.back().revents != 0) {
-        return kWaitWoken;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        if (fds[i].revents != 0) {
-            return static_cast<int>(i);
-        }
-    }
-    return kWaitTimeout;
+    return readyIn(fds);
 }
 
 } // namespace kivrasim

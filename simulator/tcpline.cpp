@@ -5,6 +5,7 @@
 #include "line.h"
 
 #include "kivra_portname.h"
+#include "linewait.h"
 #include "options.h"
 #include "sockets.h"
 
@@ -25,19 +26,11 @@ public:
         if (forInput && listener_ == kNoSocket) {
             return Ready::Failed;
         }
-        switch (const int ready = waitReadable(watched, count, wake_, timeoutMs)) {
-        case kWaitTimeout:
-            return Ready::Timeout;
-        case kWaitWoken:
-            return Ready::Woken;
-        case kWaitFailed:
-            return Ready::Failed;
-        default:
-            if (ready == 0) {
-                takeHost();
-            }
-            return Ready::Input;
+        const int ready = waitReadable(watched, count, wake_, timeoutMs);
+        if (ready == 0) {
+            takeHost();
         }
+        return readyOf(ready);
     }
 
     long read(uint8_t *buffer, size_t size) override

@@ -1,20 +1,18 @@
 // The simulator seen from the host's end of the pseudo-terminal, with plain
 // POSIX I/O: publishing, exchanges, resynchronisation and the dropped port.
+#include "doomedsim.h"
 #include "frameoracle.h"
 #include "kivra_portdir.h"
 #include "simulator.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -326,25 +324,8 @@ TEST(PortDirCheck, KilledSimulatorsLinkIsStaleAndTheNextOneRemovesIt)
 {
     ScratchDir base;
     const std::string dir = base.path;
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Gone with the test, whatever becomes of it.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        Simulator doomed;
-        const char ok = doomed.start("DEAD", dir) ? 'y' : 'n';
-        if (::write(ready[1], &ok, 1) != 1)
-            _exit(1);
-        for (;;)
-            ::pause();
-    }
-    char ok = 0;
-    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    ASSERT_EQ(ok, 'y');
+    DoomedSimulator doomed("DEAD", dir);
+    ASSERT_TRUE(doomed.started());
     EXPECT_EQ(kivra::classifyPortEntry(dir, "DEAD").kind, kivra::PortEntryKind::Device);
     // Taken while it lives, even though its link could be replaced.
     {
@@ -353,9 +334,7 @@ TEST(PortDirCheck, KilledSimulatorsLinkIsStaleAndTheNextOneRemovesIt)
         EXPECT_NE(rival.lastError().find("taken"), std::string::npos) << rival.lastError();
     }
 
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(doomed.kill());
     ASSERT_TRUE(base.exists("DEAD")) << "the killed simulator's link should still be there";
     ASSERT_TRUE(base.exists(kivra::portLockName("DEAD")));
     EXPECT_EQ(kivra::classifyPortEntry(dir, "DEAD").kind, kivra::PortEntryKind::None);

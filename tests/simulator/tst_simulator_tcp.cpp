@@ -2,6 +2,7 @@
 // its entry in the port directory, one host at a time, and the entry a killed
 // simulator leaves. The exported functions over it are the shared suite's
 // (tests/network: tst_net_simtcp).
+#include "doomedsim.h"
 #include "frameoracle.h"
 #include "kivra_portdir.h"
 #include "options.h"
@@ -10,13 +11,10 @@
 
 #include <arpa/inet.h>
 #include <chrono>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kivrasim;
@@ -113,30 +111,10 @@ TEST(SimulatorTcp, PublishesItsUrlAndServesOneHostAtATime)
 TEST(SimulatorTcp, AKilledSimulatorsEntryIsStaleAndItsNameCanBeTakenAgain)
 {
     scratch::TempDir dir;
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        Simulator doomed;
-        doomed.listen("127.0.0.1:0");
-        const char ok = doomed.start("DEAD", dir.str()) ? 'y' : 'n';
-        if (::write(ready[1], &ok, 1) != 1) {
-            _exit(1);
-        }
-        for (;;) {
-            ::pause();
-        }
-    }
-    char ok = 0;
-    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    ASSERT_EQ(ok, 'y');
+    DoomedSimulator doomed("DEAD", dir.str(), "127.0.0.1:0");
+    ASSERT_TRUE(doomed.started());
     EXPECT_EQ(kivra::listPortEntries(dir.str()), std::vector<std::string>{"DEAD"});
-    ::kill(child, SIGKILL);
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    ASSERT_TRUE(doomed.kill());
     ASSERT_TRUE(std::filesystem::exists(dir.path() / "DEAD"));
     EXPECT_TRUE(kivra::listPortEntries(dir.str()).empty());
 
