@@ -1,6 +1,6 @@
 #include "pacing.h"
 
-#include "kivra_timespec.h"
+#include "kivra_posixtime.h"
 
 #include <cerrno>
 #include <time.h>

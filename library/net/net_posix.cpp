@@ -1,7 +1,7 @@
 // TCP sockets on POSIX: the system calls behind netsocket.cpp.
 #include "netsystem.h"
 
-#include "kivra_timespec.h"
+#include "kivra_posixtime.h"
 
 #include <cerrno>
 #include <fcntl.h>

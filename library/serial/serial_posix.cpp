@@ -2,7 +2,7 @@
 // the terminal's file descriptor, which callers never see.
 #include "serial.h"
 
-#include "kivra_timespec.h"
+#include "kivra_posixtime.h"
 #include "lowlatency.h"
 
 #include <cerrno>
