@@ -2,8 +2,8 @@
 // time-out, clock_nanosleep's deadline on CLOCK_MONOTONIC, which is
 // steady_clock's epoch here). Shared by the library's waits and the
 // simulator's.
-#ifndef KIVRA_TIMESPEC_H
-#define KIVRA_TIMESPEC_H
+#ifndef KIVRA_POSIXTIME_H
+#define KIVRA_POSIXTIME_H
 
 #include <chrono>
 #include <time.h>
