@@ -1,6 +1,7 @@
 #include "portlink.h"
 
 #include "kivra_portdir.h"
+#include "portdir_win.h"
 
 #include <windows.h>
 
@@ -9,18 +10,6 @@
 namespace kivrasim {
 
 namespace {
-
-std::wstring wide(const std::string &utf8)
-{
-    const int chars =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
-    if (chars > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
-                            chars);
-    }
-    return text;
-}
 
 // Gives the open file the name path unless that name is taken: the entry
 // appears whole, and nothing is replaced.
@@ -81,9 +70,9 @@ PublishResult Publication::place(const std::string &dir, const std::string &name
         return PublishResult::Failed;
     }
     const std::string path = kivra::portEntryPath(dir, name);
-    const std::wstring entry = wide(path);
-    const std::wstring aside =
-        wide(kivra::portEntryPath(dir, "." + name + "." + std::to_string(GetCurrentProcessId())));
+    const std::wstring entry = kivra::wide(path);
+    const std::wstring aside = kivra::wide(
+        kivra::portEntryPath(dir, "." + name + "." + std::to_string(GetCurrentProcessId())));
     // Others may read it, nobody may write or delete it, and it goes with
     // the last handle: this one, when the process ends however it ends.
     HANDLE file =
