@@ -39,7 +39,7 @@ public:
     using EventHandler = std::function<void(const Event &)>;
 
     Simulator();
-    ~Simulator(); // stops and removes the published link
+    ~Simulator(); // stops and removes the published entry
 
     // Where the next start() listens: "HOST:PORT" (port 0: any free one), or
     // "" for the platform's own line (a pty on POSIX, a TCP port on the

@@ -56,7 +56,8 @@ def _tool() -> Optional[str]:
 def reason_from_library(name: str, listed: Optional[list[str]], free: int) -> str:
     """Why an open failed, told from the library's own answers: whether the
     port is listed and what isSerialOpen() says (1 in use or absent, 0 free).
-    In the kivra tool's words; Windows has no tool's probe to ask."""
+    In the kivra tool's words, for Windows, where the package may come
+    without the tool (the wheel alone)."""
     if not name:
         return "'' is not a port name"
     if "://" in name:

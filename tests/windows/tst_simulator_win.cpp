@@ -4,23 +4,23 @@
 // functions against it, faults and line pacing included, are the shared
 // suite's (tst_winsim_ports).
 #include "KivraLibrary.h"
+#include "KivraPortList.h"
 #include "kivra_portdir.h"
 #include "winsim_win.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kListBytes = 1024;
-
 bool listed(const std::string &name)
 {
-    std::vector<char> buffer(kListBytes);
-    listPorts(buffer.data(), kListBytes);
-    return ("," + std::string(buffer.data()) + ",").find("," + name + ",") != std::string::npos;
+    std::vector<std::string> names;
+    kivra::listPortNames(&names);
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 TEST(SimulatorWin, PublishesSim1AndAKilledOneLeavesNoEntry)
