@@ -15,13 +15,8 @@ namespace kivra {
 
 using Clock = std::chrono::steady_clock;
 
-// The controller's line (KivraLine.h), which every kind of port sets up when
-// it opens: 115200 baud, 8 data bits, no parity, 2 stop bits.
-constexpr int kBaudRate = kLineBaud;
-constexpr int kDataBits = kLineDataBits;
-constexpr int kStopBits = kLineStopBits;
-constexpr int kParityNone = 0;
-static_assert(kLineParityBits == 0, "the line has no parity bit");
+// Every kind of port sets up the controller's line (KivraLine.h) when it
+// opens: 115200 baud, 8 data bits, no parity, 2 stop bits.
 
 // Largest wanted count Port::read() accepts.
 constexpr int kStagingBytes = 256;

@@ -21,10 +21,10 @@ std::vector<uint8_t> expectedAnswer(uint8_t command)
 {
     switch (command) {
     case telnet::kSetBaudRate:
-        return {static_cast<uint8_t>(kBaudRate >> 24), static_cast<uint8_t>(kBaudRate >> 16),
-                static_cast<uint8_t>(kBaudRate >> 8), static_cast<uint8_t>(kBaudRate)};
+        return {static_cast<uint8_t>(kLineBaud >> 24), static_cast<uint8_t>(kLineBaud >> 16),
+                static_cast<uint8_t>(kLineBaud >> 8), static_cast<uint8_t>(kLineBaud)};
     case telnet::kSetDataSize:
-        return {static_cast<uint8_t>(kDataBits)};
+        return {static_cast<uint8_t>(kLineDataBits)};
     case telnet::kSetParity:
         return {telnet::kParityNone};
     default:
@@ -50,9 +50,6 @@ std::unique_ptr<NetPort> NetPort::open(const NetAddress &address, NetClock::time
     const auto connecting = NetClock::now();
     const NetSocket socket = netConnect(address.host, address.port, deadline);
     if (socket == kNoSocket) {
-        if (release) {
-            release();
-        }
         return nullptr;
     }
     // The handshake crossed the path once each way, as far as the first
@@ -83,7 +80,7 @@ bool NetPort::negotiate(NetClock::time_point deadline)
         return false;
     }
     const std::vector<uint8_t> settings = TelnetCodec::lineSettingsRequests(
-        kBaudRate, kDataBits, telnet::kParityNone, telnet::kStopSizeTwo);
+        kLineBaud, kLineDataBits, telnet::kParityNone, telnet::kStopSizeTwo);
     const auto settingsSent = NetClock::now();
     if (!sendAll(settings, deadline)) {
         return false;

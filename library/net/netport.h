@@ -27,11 +27,11 @@ constexpr std::chrono::milliseconds kNetOpenBudget{1500};
 class NetPort : public Port
 {
 public:
-    // Called once when the port stops holding its server: on loss or close.
+    // Called once when an open port stops holding its server: on loss or
+    // close. A failed open leaves its claim to the caller.
     using Release = std::function<void()>;
 
-    // Connects and makes the line ready by the deadline; nullptr on failure
-    // (release is then called before returning).
+    // Connects and makes the line ready by the deadline; nullptr on failure.
     static std::unique_ptr<NetPort> open(const NetAddress &address, NetClock::time_point deadline,
                                          Release release);
     ~NetPort() override;

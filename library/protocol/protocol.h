@@ -4,6 +4,7 @@
 #ifndef KIVRA_PROTOCOL_H
 #define KIVRA_PROTOCOL_H
 
+#include "KivraLine.h"
 #include "KivraVocabulary.h"
 #include "frame.h"
 
@@ -62,6 +63,9 @@ constexpr int kReplyBufferBytes = kFrameBufferBytes;
 static_assert(KIVRA_VALUE_REPLY_BYTES == replyFrameBytes(kValueBytes), "a value reply");
 static_assert(KIVRA_TEXT_REPLY_BYTES == replyFrameBytes(kTextBytes), "a text reply");
 static_assert(KIVRA_DEBUG_REPLY_BYTES == kReplyBufferBytes, "the largest reply");
+// The line time the tools measure against counts a value request of this layout.
+static_assert(kValueRequestBytes == kRequestHeaderBytes + kValueBytes + kCheckWordBytes,
+              "a value request");
 
 // One transaction: builds the request, discards stale input, sends, collects
 // up to the kind's wanted reply bytes into reply (kReplyBufferBytes long) and

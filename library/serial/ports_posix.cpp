@@ -28,11 +28,6 @@ std::vector<std::string> directoryEntries(const std::string &dir)
     return names;
 }
 
-void sortPortNames(std::vector<std::string> &names)
-{
-    std::sort(names.begin(), names.end(), portNameLess);
-}
-
 } // namespace
 
 std::vector<std::string> listSysfsPorts(const std::string &sysRoot)
@@ -44,7 +39,7 @@ std::vector<std::string> listSysfsPorts(const std::string &sysRoot)
             ports.push_back(name);
         }
     }
-    sortPortNames(ports);
+    std::sort(ports.begin(), ports.end(), portNameLess);
     return ports;
 }
 

@@ -2,8 +2,8 @@
 // nothing of frames, port names or handles: the port layer (ports.cpp) gives
 // it a device path and keeps the port it returns; the exchange code moves
 // byte buffers through that Port. One implementation file per platform
-// (serial_posix.cpp, serial_win.cpp) is picked by CMake; each also lists
-// ports (ports.h).
+// (serial_posix.cpp, serial_win.cpp) is picked by CMake; the port lists are
+// ports_posix.cpp's and portlist_win.cpp's.
 #ifndef KIVRA_SERIAL_H
 #define KIVRA_SERIAL_H
 

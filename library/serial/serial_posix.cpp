@@ -59,8 +59,9 @@ int moveAboveStandardStreams(int fd)
     return moved;
 }
 
-static_assert(kBaudRate == 115200 && kDataBits == 8 && kStopBits == 2,
-              "the line is set with B115200, CS8 and CSTOPB");
+static_assert(kLineBaud == 115200 && kLineDataBits == 8 && kLineStopBits == 2 &&
+                  kLineParityBits == 0,
+              "the line is set with B115200, CS8 and CSTOPB, without PARENB");
 
 // Raw bytes at the controller's line settings, without parity.
 void setLine(int fd)

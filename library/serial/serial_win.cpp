@@ -3,7 +3,6 @@
 #include "serial.h"
 
 #include "asyncop_win.h"
-#include "ports.h"
 
 #include <windows.h>
 
@@ -17,8 +16,8 @@ namespace kivra {
 
 namespace {
 
-static_assert(kStopBits == TWOSTOPBITS && kParityNone == NOPARITY,
-              "the line settings are passed on as DCB codes");
+static_assert(kLineStopBits == 2 && kLineParityBits == 0,
+              "the line is set with TWOSTOPBITS and NOPARITY");
 
 constexpr DWORD kQueueBytes = 2048;
 constexpr DWORD kWriteMsPerByte = 5000;
@@ -60,12 +59,10 @@ void applyLine(HANDLE port)
     dcb.DCBlength = sizeof dcb;
     GetCommState(port, &dcb);
     dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = static_cast<DWORD>(kBaudRate);
-    dcb.ByteSize = static_cast<BYTE>(kDataBits);
-    // The codes are the DCB's own: parity 0 is NOPARITY, stop bits 2 is
-    // TWOSTOPBITS.
-    dcb.Parity = static_cast<BYTE>(kParityNone);
-    dcb.StopBits = static_cast<BYTE>(kStopBits);
+    dcb.BaudRate = static_cast<DWORD>(kLineBaud);
+    dcb.ByteSize = static_cast<BYTE>(kLineDataBits);
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = TWOSTOPBITS;
     SetCommState(port, &dcb);
 }
 
