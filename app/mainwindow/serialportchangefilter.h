@@ -8,10 +8,11 @@
 class QWidget;
 class VirtualPortWatcher;
 
-// Turns the system's serial port arrival and removal notices into two
-// signals. On Windows these are the device-change broadcasts that reach the
-// main window; elsewhere the platform file feeds the same two signals from
-// the system's own sources. Every native message is let through unchanged.
+// Turns serial port arrival and removal notices into two signals: the
+// system's (on Windows the device-change broadcasts that reach the main
+// window; elsewhere the platform file's own sources), and on every platform
+// the port directory's, where published ports come and go. Every native
+// message is let through unchanged.
 class SerialPortChangeFilter : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -43,8 +44,14 @@ private:
     void reportInserted();
     void reportRemoved(const QString &name);
 
+    // The port directory's notices, which every platform's startWatching()
+    // starts; and checkPort() for a published port, which the watcher
+    // settles itself (false: name is not one).
+    void watchPortDirectory();
+    bool rescanIfPublished(const QString &name);
+
     QWidget *mainWidget = nullptr;
-    VirtualPortWatcher *virtualPorts = nullptr; // where there is a port directory
+    VirtualPortWatcher *virtualPorts = nullptr;
 };
 
 #endif

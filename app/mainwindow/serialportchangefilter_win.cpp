@@ -7,8 +7,6 @@
 #include "serialportchangefilter.h"
 
 #include "devicechange_win.h"
-#include "kivra_portdir.h"
-#include "virtualportwatcher.h"
 
 #include <QString>
 #include <QWidget>
@@ -42,19 +40,11 @@ bool SerialPortChangeFilter::nativeEventFilter(const QByteArray &, void *message
 
 void SerialPortChangeFilter::startWatching()
 {
-    // The folder's path is UTF-8, as the port directory's functions take it.
-    virtualPorts =
-        new VirtualPortWatcher(QString::fromStdString(kivra::virtualPortDirectory()), this);
-    connect(virtualPorts, &VirtualPortWatcher::portAdded, this, [this] { reportInserted(); });
-    connect(virtualPorts, &VirtualPortWatcher::portRemoved, this,
-            &SerialPortChangeFilter::reportRemoved);
+    watchPortDirectory();
 }
 
-// A published port is gone when its entry stops counting, which the watcher
-// reports itself; the system's ports each reach the window as a broadcast.
+// The system's ports each reach the window as a broadcast.
 void SerialPortChangeFilter::checkPort(const QString &name)
 {
-    if (virtualPorts->isListed(name)) {
-        virtualPorts->rescan();
-    }
+    rescanIfPublished(name);
 }

@@ -7,7 +7,7 @@
 #include <QString>
 
 // Watches a directory whose entries are published ports (such as the
-// simulated controller's link) and reports each entry that comes to count as
+// simulated controller's entry) and reports each entry that comes to count as
 // a port or stops counting (see kivra::classifyPortEntry).
 class VirtualPortWatcher : public QObject
 {
