@@ -5,6 +5,7 @@
 #include "OpenFailure.h"
 
 #include <KivraLibrary.h>
+#include <KivraVocabulary.h>
 
 #include <cmath>
 #include <vector>
@@ -175,11 +176,9 @@ int KivraShutter::checked(int result, const std::string &what)
     if (result >= 0) {
         return DEVICE_OK;
     }
-    // No answer or a damaged one leaves the line in doubt (unplugged,
-    // switched off): the port is given up and opened again by the next call,
-    // so a controller plugged in again works without a new initialisation.
-    if (result == KIVRA_ERR_NO_REPLY || result == KIVRA_ERR_START || result == KIVRA_ERR_LENGTH ||
-        result == KIVRA_ERR_CHECK) {
+    // The port is given up and opened again by the next call, so a
+    // controller plugged in again works without a new initialisation.
+    if (kivraLineInDoubt(result)) {
         dropLine();
     }
     return failResult(what, result);

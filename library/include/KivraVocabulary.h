@@ -390,4 +390,13 @@ KIVRA_INLINE const char *kivraResultText(int code)
     return r ? r->text : "unknown failure";
 }
 
+/* Whether a failed call leaves the line in doubt: no answer, or a damaged
+ * one (unplugged, switched off, another program on the line). A program that
+ * keeps a port open gives it up then, and opens it again for its next call. */
+KIVRA_INLINE int kivraLineInDoubt(int code)
+{
+    return code == KIVRA_ERR_NO_REPLY || code == KIVRA_ERR_START || code == KIVRA_ERR_LENGTH ||
+           code == KIVRA_ERR_CHECK;
+}
+
 #endif /* KIVRA_VOCABULARY_H */

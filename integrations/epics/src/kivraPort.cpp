@@ -29,15 +29,6 @@ void closeAll(void *)
     }
 }
 
-// No answer or a damaged one leaves the line in doubt (unplugged, switched
-// off, another program on it): the handle is given up and the next call
-// opens the device again.
-bool lineInDoubt(int result)
-{
-    return result == KIVRA_ERR_NO_REPLY || result == KIVRA_ERR_START ||
-           result == KIVRA_ERR_LENGTH || result == KIVRA_ERR_CHECK;
-}
-
 std::string describe(int result)
 {
     return std::string(kivraResultText(result)) + " (" + kivraResultName(result) + ")";
@@ -165,7 +156,7 @@ int Port::call(const std::string &what, const std::function<int(int handle)> &fn
     if (result >= 0) {
         report(true, kivraResultText(KIVRA_OK));
     } else {
-        if (lineInDoubt(result)) {
+        if (kivraLineInDoubt(result)) {
             dropLine();
         }
         report(handle_ > 0, what + ": " + describe(result));
