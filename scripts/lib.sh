@@ -2,8 +2,8 @@
 # Sourced by the scripts for what several of them do: a virtual X display,
 # the wait for a simulator's published port, the project's version, a build
 # tree's configuration, the cache of what is built once per machine. Sourcing
-# sets kivra_root (the repository's root) and defines the functions below; it
-# changes nothing else.
+# sets kivra_root (the repository's root), sets the display's xvfb_pid and
+# xvfb_auth empty, and defines the functions below; it changes nothing else.
 kivra_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # await SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails
