@@ -64,18 +64,7 @@ trap 'rm -rf "$work"' EXIT
 started=$(date +%s)
 
 echo "== EPICS base $base_version source (Debian's $src_package)"
-# apt checks the files against the archive's signed index (deps.sh added the
-# archive's source entries); the tarball is also held to the checksum this
-# script was written against.
-if ! (cd "$work" && apt-get source --download-only -qq "$src_package" >"$work/source.log" 2>&1); then
-    echo "epics-base.sh: the archive gave no $src_package source: $(grep -m 1 '^E:' "$work/source.log" ||
-        tail -n 1 "$work/source.log")" >&2
-    exit 3
-fi
-echo "$orig_sha256  $work/$orig_tarball" | sha256sum --check --quiet
-dsc=$(ls "$work"/${src_package}_${base_version}-*.dsc)
-dpkg-source -x "$dsc" "$work/src" >/dev/null 2>&1
-echo "   $(basename "$dsc" .dsc)"
+fetch_debian_source "$work" "$src_package" "$base_version-" "$orig_tarball" "$orig_sha256"
 printf '%s\n' "${site_settings[@]}" >"$work/src/configure/CONFIG_SITE.local"
 
 echo "== build"
@@ -106,8 +95,6 @@ cp "$work/src/LICENSE" "$stage/LICENSE"
     echo "settings ${site_settings[*]}"
     echo "folders ${build_dirs[*]}"
 } >"$stage/kivra-epics-build.txt"
-touch "$stage/.complete"
-rm -rf "$prefix"
-mv "$stage" "$prefix"
+publish_build "$stage" "$prefix"
 echo "   in all $((built - started)) s"
 echo "$prefix"

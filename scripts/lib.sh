@@ -94,6 +94,34 @@ answer_from_cache() {
     fi
 }
 
+# fetch_debian_source WORK PACKAGE VERSION TARBALL SHA256: Debian's source of
+# PACKAGE at VERSION unpacked into WORK/src, its name said, and dsc set to its
+# .dsc. apt checks the files against the archive's signed index (deps.sh
+# added the archive's source entries); the tarball is also held to the
+# checksum the calling script was written against. Ends the script with
+# status 3 when the archive gives no such source.
+fetch_debian_source() {
+    local work=$1 package=$2 version=$3 tarball=$4 sha256=$5
+    if ! (cd "$work" && apt-get source --download-only -qq "$package" >"$work/source.log" 2>&1); then
+        echo "$(basename "$0"): the archive gave no $package source: $(grep -m 1 '^E:' "$work/source.log" ||
+            tail -n 1 "$work/source.log")" >&2
+        exit 3
+    fi
+    echo "$sha256  $work/$tarball" | sha256sum --check --quiet
+    dsc=$(ls "$work/${package}_${version}"*.dsc)
+    dpkg-source -x "$dsc" "$work/src" >"$work/unpack.log" 2>&1 || { tail -n 20 "$work/unpack.log"; exit 1; }
+    echo "   $(basename "$dsc" .dsc)"
+}
+
+# publish_build STAGE PREFIX: a finished build in STAGE marked complete and
+# put in PREFIX's place whole, so an interrupted build never leaves a prefix
+# that looks complete.
+publish_build() {
+    touch "$1/.complete"
+    rm -rf "$2"
+    mv "$1" "$2"
+}
+
 # start_virtual_display: starts Xvfb on a free display that only holders of
 # its cookie may use, exports DISPLAY and XAUTHORITY, sets xvfb_pid and
 # returns once the server takes clients. -noreset keeps it up when the last

@@ -52,14 +52,7 @@ trap 'rm -rf "$work"' EXIT
 started=$(date +%s)
 
 echo "== Qt $qt_version source (Debian's $src_package)"
-# apt checks the files against the archive's signed index (deps.sh added the
-# archive's source entries); the tarball is also held to the checksum this
-# script was written against.
-(cd "$work" && apt-get source --download-only -qq "$src_package" >/dev/null 2>&1)
-echo "$orig_sha256  $work/$orig_tarball" | sha256sum --check --quiet
-dsc=$(ls "$work"/${src_package}_${qt_version}+dfsg-*.dsc)
-dpkg-source -x "$dsc" "$work/src" >/dev/null
-echo "   $(basename "$dsc" .dsc)"
+fetch_debian_source "$work" "$src_package" "$qt_version+dfsg-" "$orig_tarball" "$orig_sha256"
 
 # The posix-thread compilers under the plain names qmake's win32-g++ uses.
 tools=$work/tools
@@ -91,8 +84,6 @@ staged=$work/root$prefix
     echo "compiler $compiler_version"
     echo "configure ${configure_options[*]}"
 } >"$staged/kivra-qt-build.txt"
-touch "$staged/.complete"
-rm -rf "$prefix"
-mv "$staged" "$prefix"
+publish_build "$staged" "$prefix"
 echo "   build $((built - configured)) s, in all $((built - started)) s"
 echo "$prefix"
