@@ -21,8 +21,6 @@ constexpr mode_t kLockFileMode = 0600;
 // a name is taken only when its lock stays held past these retries.
 constexpr int kLockAttempts = 20;
 constexpr std::chrono::milliseconds kLockRetryPause{2};
-constexpr const char *kLockPrefix = ".";
-constexpr const char *kLockSuffix = ".lock";
 
 std::string readLink(const std::string &path)
 {
@@ -118,17 +116,10 @@ void removeStaleEntries(const std::string &dir)
     if (!stream) {
         return;
     }
-    const std::string prefix = kLockPrefix;
-    const std::string suffix = kLockSuffix;
     while (const dirent *item = ::readdir(stream)) {
         const std::string file = item->d_name;
-        if (file.size() <= prefix.size() + suffix.size() || file.compare(0, 1, prefix) != 0 ||
-            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            continue;
-        }
-        const std::string name =
-            file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
-        if (kivra::portLockName(name) != file) {
+        const std::string name = kivra::portNameOfLock(file);
+        if (name.empty()) {
             continue;
         }
         int fd = -1;
