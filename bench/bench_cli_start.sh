@@ -10,6 +10,7 @@
 #   bench/bench_cli_start.sh [RUNS]     BUILD_DIR=build, KIVRA_WIN_BUILD=build-win
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 runs=${1:-20}
 build=${BUILD_DIR:-build}
 program=${KIVRA_WIN_BUILD:-build-win}/program
@@ -19,13 +20,12 @@ for f in "$build/cli/kivra" "$build/simulator/kivra-sim" "$program/kivra.exe" \
 done
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
+wine_bench_prefix "$work"
 unset DISPLAY WAYLAND_DISPLAY
 sims=()
 cleanup() {
     for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    wine_bench_down
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -33,14 +33,19 @@ trap cleanup EXIT
 
 # start_sim PROGRAM...: starts a simulator with its output in a pipe that
 # this script keeps open, and returns once it has printed the port it
-# publishes.
+# publishes; ends the script when it prints anything else, or nothing within
+# 30 s (this script holds the pipe's write end too, so a simulator that died
+# leaves the read waiting for ever).
 start_sim() {
     local fifo="$work/sim${#sims[@]}.out" fd line
     mkfifo "$fifo"
     exec {fd}<>"$fifo"
     "$@" </dev/null >&$fd 2>&1 &
     sims+=($!)
-    read -r line <&$fd
+    if ! read -r -t 30 line <&$fd; then
+        echo "simulator printed no port within 30 s: $*${line:+ (printed: $line)}" >&2
+        exit 1
+    fi
     case $line in *" (link: "* | *" (entry: "*) ;; *) echo "simulator: $line" >&2; exit 1 ;; esac
 }
 
@@ -56,17 +61,14 @@ measure() {
         end=$(date +%s%N)
         times+=($(((end - start) / 1000000)))
     done
-    printf '%s\n' "${times[@]}" | sort -n | awk -v what="$what" '
-        { t[NR] = $1 } END { printf "%s: median %d ms, min %d ms, max %d ms (%d runs)\n",
-            what, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+    printf '%s\n' "${times[@]}" | print_spread "$what"
 }
 
 export KIVRA_PORT_DIR="$work/ports"
 start_sim "$build/simulator/kivra-sim"
 measure "kivra get SIM1 state (Linux)" "$build/cli/kivra"
 
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+wine_bench_up
 export KIVRA_PORT_DIR='C:\kivra-bench-ports'
 start_sim /usr/lib/wine/wine64 "$program/kivra-sim.exe"
 measure "kivra.exe get SIM1 state (wine)" /usr/lib/wine/wine64 "$program/kivra.exe"

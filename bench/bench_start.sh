@@ -17,10 +17,9 @@ program=${KIVRA_WIN_BUILD:-build-win}/program
 scripts/deps.sh screenshots
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
+wine_bench_prefix "$work"
 cleanup() {
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    wine_bench_down
     stop_virtual_display
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -28,10 +27,8 @@ cleanup() {
 trap cleanup EXIT
 start_virtual_display
 
-# Wine's prefix and its services are made first and kept running, as on a
-# machine where wine (like Windows) is already up.
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+# Wine's prefix and its services are made first and kept running.
+wine_bench_up
 cp -r "$program" "$work/Trova"
 
 # measure NAME COMMAND...: milliseconds from start to a mapped window, per run.
@@ -54,9 +51,7 @@ measure() {
         wait "$pid" 2>/dev/null || true
         sleep 1
     done
-    printf '%s\n' "${times[@]}" | sort -n | awk -v what="$name" '
-        { t[NR] = $1 } END { printf "%s: median %d ms, min %d ms, max %d ms (%d runs)\n",
-            what, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
+    printf '%s\n' "${times[@]}" | print_spread "$name"
 }
 
 measure trova "$linux_app"

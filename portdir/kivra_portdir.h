@@ -117,6 +117,8 @@ std::string networkEntryText(const std::string &url);
 // alive: an open file description lock (fcntl F_OFD_SETLK, write lock on the
 // whole file), which the system drops when the publisher dies.
 std::string portLockName(const std::string &name);
+// The name whose lock file is called file, or "" when file is no lock's name.
+std::string portNameOfLock(const std::string &file);
 
 } // namespace kivra
 

@@ -1,6 +1,7 @@
 #include "kivra_portdir.h"
 
 #include "portdir_platform.h"
+#include "portlock_posix.h"
 #include "ttydevice_linux.h"
 
 #include <cerrno>
@@ -98,15 +99,11 @@ LockState lockState(int dirFd, const std::string &name, const PortTrust &trust)
     if (::fstat(lock.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != trust.user) {
         return LockState::Released;
     }
-    // Only asks: taking the lock, even briefly, could turn away a simulator
-    // that is starting under this name.
-    struct flock probe = {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    if (::fcntl(lock.get(), F_OFD_GETLK, &probe) != 0) {
+    bool held = false;
+    if (!portFileLocked(lock.get(), held)) {
         return LockState::Released;
     }
-    return probe.l_type == F_UNLCK ? LockState::Released : LockState::Held;
+    return held ? LockState::Held : LockState::Released;
 }
 
 std::string targetPath(const std::string &dir, int dirFd, const std::string &name)

@@ -2,6 +2,7 @@
 
 #include "entryfile_posix.h"
 #include "kivra_portdir.h"
+#include "portlock_posix.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,10 +32,7 @@ LockState clearStaleLock(const std::string &dir, const std::string &name)
     if (fd < 0) {
         return errno == ENOENT ? LockState::Absent : LockState::Unknown;
     }
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+    if (!lockPortFile(fd)) {
         ::close(fd);
         return errno == EAGAIN || errno == EACCES ? LockState::Held : LockState::Unknown;
     }

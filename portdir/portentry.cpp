@@ -8,6 +8,13 @@
 
 namespace kivra {
 
+namespace {
+
+constexpr const char *kLockPrefix = ".";
+constexpr const char *kLockSuffix = ".lock";
+
+} // namespace
+
 std::string networkEntryUrl(const std::string &text)
 {
     if (text.size() > kMaxEntryBytes) {
@@ -37,7 +44,18 @@ std::string networkEntryText(const std::string &url)
 
 std::string portLockName(const std::string &name)
 {
-    return "." + name + ".lock";
+    return kLockPrefix + name + kLockSuffix;
+}
+
+std::string portNameOfLock(const std::string &file)
+{
+    const size_t prefix = std::strlen(kLockPrefix);
+    const size_t suffix = std::strlen(kLockSuffix);
+    if (file.size() <= prefix + suffix || file.compare(0, prefix, kLockPrefix) != 0 ||
+        file.compare(file.size() - suffix, suffix, kLockSuffix) != 0) {
+        return std::string();
+    }
+    return file.substr(prefix, file.size() - prefix - suffix);
 }
 
 } // namespace kivra

@@ -1,9 +1,10 @@
 # shellcheck shell=bash
 # Sourced by the scripts for what several of them do: a virtual X display,
 # the wait for a simulator's published port, the project's version, a build
-# tree's configuration, the cache of what is built once per machine. Sourcing
-# sets kivra_root (the repository's root), sets the display's xvfb_pid and
-# xvfb_auth empty, and defines the functions below; it changes nothing else.
+# tree's configuration, the cache of what is built once per machine, the
+# benchmarks' wine and figures. Sourcing sets kivra_root (the repository's
+# root), sets the display's xvfb_pid and xvfb_auth empty, and defines the
+# functions below; it changes nothing else.
 kivra_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # await SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails
@@ -178,4 +179,29 @@ display_or_virtual() {
         echo "No display found: running under Xvfb (nothing will be visible)."
         start_virtual_display
     fi
+}
+
+# The benchmarks' wine (bench/): wine_bench_prefix DIR exports a 64-bit
+# prefix in DIR/wineprefix, quiet and without the dialogs for what it lacks.
+# wine_bench_up makes the prefix and keeps its server running, as on a
+# machine where wine (like Windows) is already up; wine_bench_down, from the
+# caller's cleanup, ends that server.
+wine_bench_prefix() {
+    export WINEPREFIX="$1/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+    export WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d
+}
+wine_bench_up() {
+    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+    /usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+}
+wine_bench_down() {
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+
+# print_spread WHAT: reads milliseconds, one a line, and prints their median
+# and spread as one line about WHAT.
+print_spread() {
+    sort -n | awk -v what="$1" '
+        { t[NR] = $1 } END { printf "%s: median %d ms, min %d ms, max %d ms (%d runs)\n",
+            what, t[int((NR + 1) / 2)], t[1], t[NR], NR }'
 }

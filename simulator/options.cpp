@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "neturl.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -38,8 +40,6 @@ const char *const kUsage =
 namespace {
 
 constexpr uint16_t kStatus238 = 238;
-constexpr unsigned long kMaxTcpPort = 65535;
-constexpr size_t kMaxPortDigits = 5;
 
 bool parseCount(const std::string &text, int &value)
 {
@@ -76,28 +76,7 @@ bool setCorruption(const std::string &field, Faults &f)
 
 bool parseListenAddress(const std::string &text, std::string &host, uint16_t &port)
 {
-    size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) {
-        return false;
-    }
-    std::string name = text.substr(0, colon);
-    if (name.front() == '[') {
-        if (name.size() < 3 || name.back() != ']') {
-            return false;
-        }
-        name = name.substr(1, name.size() - 2);
-    } else if (name.find(':') != std::string::npos) {
-        return false; // an IPv6 literal goes in brackets
-    }
-    const std::string digits = text.substr(colon + 1);
-    if (digits.empty() || digits.size() > kMaxPortDigits ||
-        digits.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoul(digits) > kMaxTcpPort) {
-        return false;
-    }
-    host = name;
-    port = static_cast<uint16_t>(std::stoul(digits));
-    return true;
+    return kivra::parseHostAndPort(text, &host, &port);
 }
 
 bool parseOptions(const std::vector<std::string> &args, Options &options, std::string &error)

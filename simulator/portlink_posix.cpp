@@ -2,82 +2,23 @@
 
 #include "entryfile_posix.h"
 #include "kivra_portdir.h"
+#include "portlock_posix.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kivrasim {
 
 namespace {
 
-constexpr mode_t kLockFileMode = 0600;
-// Another simulator clearing away stale entries holds a lock for a moment;
-// a name is taken only when its lock stays held past these retries.
-constexpr int kLockAttempts = 20;
-constexpr std::chrono::milliseconds kLockRetryPause{2};
-constexpr const char *kLockPrefix = ".";
-constexpr const char *kLockSuffix = ".lock";
-
 std::string readLink(const std::string &path)
 {
     char buf[4096];
     const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
-}
-
-bool writeLock(int fd)
-{
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
-}
-
-bool sameFile(int fd, const std::string &path)
-{
-    struct stat held
-    {
-    }, named{};
-    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
-           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-}
-
-enum class LockResult
-{
-    Locked,
-    Busy,
-    Failed,
-};
-
-// Takes path's lock, creating the file. The lock must be on the file that
-// still has the name: one unlinked by its last holder after we opened it
-// would lock nothing that anyone else sees.
-LockResult takeLock(const std::string &path, int &fd, bool wait)
-{
-    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                    kLockFileMode);
-        if (fd < 0) {
-            return LockResult::Failed;
-        }
-        if (writeLock(fd) && sameFile(fd, path)) {
-            return LockResult::Locked;
-        }
-        const bool busy = errno == EAGAIN || errno == EACCES;
-        ::close(fd);
-        fd = -1;
-        if (!wait && busy) {
-            return LockResult::Busy;
-        }
-        std::this_thread::sleep_for(kLockRetryPause);
-    }
-    return LockResult::Busy;
 }
 
 bool isLink(const std::string &path)
@@ -118,22 +59,15 @@ void removeStaleEntries(const std::string &dir)
     if (!stream) {
         return;
     }
-    const std::string prefix = kLockPrefix;
-    const std::string suffix = kLockSuffix;
     while (const dirent *item = ::readdir(stream)) {
         const std::string file = item->d_name;
-        if (file.size() <= prefix.size() + suffix.size() || file.compare(0, 1, prefix) != 0 ||
-            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            continue;
-        }
-        const std::string name =
-            file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
-        if (kivra::portLockName(name) != file) {
+        const std::string name = kivra::portNameOfLock(file);
+        if (name.empty()) {
             continue;
         }
         int fd = -1;
         const std::string lockPath = dir + "/" + file;
-        if (takeLock(lockPath, fd, false) != LockResult::Locked) {
+        if (kivra::takePortLock(lockPath, fd, false) != kivra::PortLockTake::Locked) {
             continue;
         }
         const std::string entryPath = dir + "/" + name;
@@ -183,14 +117,14 @@ PublishResult Publication::place(const std::string &dir, const std::string &name
     // A lock file that is there before we take it was left by a publisher
     // that is gone (or is alive, and the lock stays out of reach).
     const bool lockWasThere = exists(pub.lockPath);
-    switch (takeLock(pub.lockPath, pub.lockFd, true)) {
-    case LockResult::Locked:
+    switch (kivra::takePortLock(pub.lockPath, pub.lockFd, true)) {
+    case kivra::PortLockTake::Locked:
         break;
-    case LockResult::Busy:
+    case kivra::PortLockTake::Busy:
         error = "port name " + name + " is taken by a running simulator (" +
                 described(pub.entryPath) + ")";
         return PublishResult::NameTaken;
-    case LockResult::Failed:
+    case kivra::PortLockTake::Failed:
         error = "cannot create " + pub.lockPath + ": " + std::strerror(errno);
         return PublishResult::Failed;
     }

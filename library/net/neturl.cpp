@@ -39,8 +39,24 @@ bool hostCharAllowed(char c, bool bracketed)
     return bracketed || c != ':';
 }
 
-bool parsePort(const std::string &digits, uint16_t *port)
+} // namespace
+
+bool parseHostAndPort(const std::string &text, std::string *host, uint16_t *port)
 {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return false;
+    }
+    std::string name = text.substr(0, colon);
+    if (name.front() == '[') {
+        if (name.size() < 3 || name.back() != ']') {
+            return false;
+        }
+        name = name.substr(1, name.size() - 2);
+    } else if (name.find(':') != std::string::npos) {
+        return false; // an IPv6 literal goes in brackets
+    }
+    const std::string digits = text.substr(colon + 1);
     if (digits.empty() || digits.size() > kMaxPortDigits) {
         return false;
     }
@@ -51,14 +67,13 @@ bool parsePort(const std::string &digits, uint16_t *port)
         }
         value = value * 10 + static_cast<unsigned long>(c - '0');
     }
-    if (value == 0 || value > kMaxTcpPort) {
+    if (value > kMaxTcpPort) {
         return false;
     }
+    *host = name;
     *port = static_cast<uint16_t>(value);
     return true;
 }
-
-} // namespace
 
 bool parseNetAddress(const std::string &name, NetAddress *address)
 {
@@ -66,38 +81,21 @@ bool parseNetAddress(const std::string &name, NetAddress *address)
         if (!startsWith(name, s.prefix)) {
             continue;
         }
+        NetAddress parsed;
+        parsed.scheme = s.scheme;
         const std::string rest = name.substr(std::char_traits<char>::length(s.prefix));
-        std::string host;
-        size_t colon = std::string::npos;
-        bool bracketed = false;
-        if (!rest.empty() && rest.front() == '[') {
-            const size_t close = rest.find(']');
-            if (close == std::string::npos || close + 1 >= rest.size() || rest[close + 1] != ':') {
-                return false;
-            }
-            host = rest.substr(1, close - 1);
-            colon = close + 1;
-            bracketed = true;
-        } else {
-            colon = rest.find(':');
-            if (colon == std::string::npos) {
-                return false;
-            }
-            host = rest.substr(0, colon);
-        }
-        if (host.empty() || host.size() > kMaxHostChars) {
+        // Port 0 means "any free port" to a listener; a server has a real one.
+        if (!parseHostAndPort(rest, &parsed.host, &parsed.port) || parsed.port == 0) {
             return false;
         }
-        for (char c : host) {
+        if (parsed.host.empty() || parsed.host.size() > kMaxHostChars) {
+            return false;
+        }
+        const bool bracketed = rest.front() == '[';
+        for (char c : parsed.host) {
             if (!hostCharAllowed(c, bracketed)) {
                 return false;
             }
-        }
-        NetAddress parsed;
-        parsed.scheme = s.scheme;
-        parsed.host = host;
-        if (!parsePort(rest.substr(colon + 1), &parsed.port)) {
-            return false;
         }
         if (address) {
             *address = parsed;

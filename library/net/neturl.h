@@ -26,6 +26,11 @@ struct NetAddress
     uint16_t port = 0;
 };
 
+// Splits HOST:PORT at its last colon: a host with a colon (an IPv6 literal)
+// in brackets, which are taken off, and a port of 0 to 65535 in decimal
+// digits. Nothing is asked of the host's characters beyond that.
+bool parseHostAndPort(const std::string &text, std::string *host, uint16_t *port);
+
 // Parses a network port name. False for anything that is not exactly
 // scheme://host:port with a port of 1 to 65535 and a host of printable
 // characters without spaces, slashes or (outside brackets) colons.

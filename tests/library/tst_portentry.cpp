@@ -51,4 +51,12 @@ TEST(EntryNames, NoHiddenNamesSeparatorsOrCommas)
     }
 }
 
+TEST(LockNames, ReadBackAsTheNameTheyLock)
+{
+    EXPECT_EQ(portNameOfLock(portLockName("SIM1")), "SIM1");
+    for (const char *file : {"SIM1", ".SIM1", "SIM1.lock", ".lock", "..lock", ".SIM1.lock~"}) {
+        EXPECT_EQ(portNameOfLock(file), "") << file;
+    }
+}
+
 } // namespace
