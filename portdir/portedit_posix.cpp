@@ -22,23 +22,38 @@ enum class LockState
     Unknown, // there, but it could not be tried
 };
 
+// A lock file that lost its name while it was being tried here: its holder
+// withdrew, and a publisher starting now may hold the name's new one.
+constexpr int kStaleLockLooks = 3;
+
 // The name's publisher lock (portLockName()). One that nobody holds was left
 // by a publisher that is gone: it is removed while locked here, so that no
-// publisher starting now takes a lock on a file about to lose its name.
+// publisher starting now takes a lock on a file about to lose its name; and
+// only while it still has the name, so that a new publisher's lock is never
+// the one removed.
 LockState clearStaleLock(const std::string &dir, const std::string &name)
 {
     const std::string path = portEntryPath(dir, portLockName(name));
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOENT ? LockState::Absent : LockState::Unknown;
-    }
-    if (!lockPortFile(fd)) {
+    for (int look = 0; look < kStaleLockLooks; ++look) {
+        const int fd =
+            ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            return errno == ENOENT ? LockState::Absent : LockState::Unknown;
+        }
+        if (!lockPortFile(fd)) {
+            ::close(fd);
+            return errno == EAGAIN || errno == EACCES ? LockState::Held : LockState::Unknown;
+        }
+        const bool named = portFileHasName(fd, path);
+        if (named) {
+            ::unlink(path.c_str());
+        }
         ::close(fd);
-        return errno == EAGAIN || errno == EACCES ? LockState::Held : LockState::Unknown;
+        if (named) {
+            return LockState::Cleared;
+        }
     }
-    ::unlink(path.c_str());
-    ::close(fd);
-    return LockState::Cleared;
+    return LockState::Unknown;
 }
 
 } // namespace

@@ -24,7 +24,9 @@ struct flock wholeFileWriteLock()
     return lock;
 }
 
-bool sameFile(int fd, const std::string &path)
+} // namespace
+
+bool portFileHasName(int fd, const std::string &path)
 {
     struct stat held
     {
@@ -32,8 +34,6 @@ bool sameFile(int fd, const std::string &path)
     return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
-
-} // namespace
 
 bool lockPortFile(int fd)
 {
@@ -59,7 +59,7 @@ PortLockTake takePortLock(const std::string &path, int &fd, bool wait)
         if (fd < 0) {
             return PortLockTake::Failed;
         }
-        if (lockPortFile(fd) && sameFile(fd, path)) {
+        if (lockPortFile(fd) && portFileHasName(fd, path)) {
             return PortLockTake::Locked;
         }
         const bool busy = errno == EAGAIN || errno == EACCES;

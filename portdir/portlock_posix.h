@@ -13,6 +13,10 @@ namespace kivra {
 // holds it.
 bool lockPortFile(int fd);
 
+// Whether the file open on fd is still the one named path: a lock taken on
+// a file its holder has since unlinked guards nothing anyone else sees.
+bool portFileHasName(int fd, const std::string &path);
+
 // Whether another holds the lock on fd, asked without taking it (taking it,
 // even briefly, could turn away a publisher that is starting). False when
 // that cannot be asked.
@@ -26,9 +30,8 @@ enum class PortLockTake
 };
 
 // Takes the lock file at path, creating it, for a publisher: fd is the
-// holder's descriptor when Locked. The lock must be on the file that still
-// has the name: one unlinked by its last holder after it was opened here
-// would lock nothing that anyone else sees. With wait, a lock held by
+// holder's descriptor when Locked, on the file that still has the name. With
+// wait, a lock held by
 // another is tried again for a moment, as another publisher clearing away
 // stale entries holds one briefly; without, a held one is Busy at once.
 PortLockTake takePortLock(const std::string &path, int &fd, bool wait);
