@@ -1,5 +1,6 @@
 #include "portedit_platform.h"
 
+#include "entryfile_win.h"
 #include "kivra_portdir.h"
 #include "portdir_win.h"
 
@@ -27,31 +28,25 @@ EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, con
         error = "cannot make " + entry + " private: the user is not known";
         return EntryEdit::Failed;
     }
-    // Written aside under a name that never counts, then given its name only
-    // if that is still free: nobody reads half an entry, nothing is replaced.
-    const std::wstring aside =
-        wide(portEntryPath(dir, "." + name + "." + std::to_string(GetCurrentProcessId()) + ".new"));
-    const HANDLE file = CreateFileW(aside.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD created = GetLastError();
+    // Given its name only if that is still free: nothing is replaced.
+    AsideOpening opening;
+    opening.security = &attributes;
+    const AsideEntry written = writeEntryAside(dir, name, url, opening);
     LocalFree(attributes.lpSecurityDescriptor);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = "cannot create an entry in " + dir + why(created);
+    if (!written.created) {
+        error = "cannot create an entry in " + dir + why(written.error);
         return EntryEdit::Failed;
     }
-    const std::string text = networkEntryText(url);
-    DWORD written = 0;
-    const bool whole =
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file);
-    const DWORD writeError = GetLastError();
-    CloseHandle(file);
-    const bool placed = whole && MoveFileExW(aside.c_str(), wide(entry).c_str(), 0);
-    const DWORD placeError = whole ? GetLastError() : writeError;
+    const bool whole = written.file != INVALID_HANDLE_VALUE;
+    if (whole) {
+        CloseHandle(written.file);
+    }
+    const bool placed = whole && MoveFileExW(written.aside.c_str(), wide(entry).c_str(), 0);
+    const DWORD placeError = whole ? GetLastError() : written.error;
     if (placed) {
         return EntryEdit::Done;
     }
-    DeleteFileW(aside.c_str());
+    DeleteFileW(written.aside.c_str());
     if (placeError == ERROR_ALREADY_EXISTS || placeError == ERROR_FILE_EXISTS) {
         error = nameTakenLine(dir, name);
         return EntryEdit::Taken;

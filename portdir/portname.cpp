@@ -1,5 +1,8 @@
 #include "kivra_portname.h"
 
+#include "kivra_portdir.h"
+#include "portname_platform.h"
+
 namespace kivra {
 
 namespace {
@@ -19,6 +22,24 @@ bool isNetworkName(const std::string &name)
         }
     }
     return false;
+}
+
+bool resolvePublished(const std::string &name, PortTarget *target)
+{
+    const std::string dir = virtualPortDirectory();
+    if (checkPortDirectory(dir) != PortDirStatus::Usable || !hasPortEntry(dir, name)) {
+        return false;
+    }
+    const PortEntry entry = classifyPortEntry(dir, name);
+    target->published = portEntryPath(dir, name);
+    if (entry.kind == PortEntryKind::Device) {
+        target->kind = PortKind::Device;
+        target->device = entry.device;
+    } else if (entry.kind == PortEntryKind::Network) {
+        target->kind = PortKind::Network;
+    }
+    target->path = entry.target;
+    return true;
 }
 
 PortTarget resolvePortName(const std::string &name)

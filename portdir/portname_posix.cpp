@@ -1,5 +1,5 @@
-#include "kivra_portdir.h"
 #include "kivra_portname.h"
+#include "portname_platform.h"
 
 namespace kivra {
 
@@ -27,17 +27,7 @@ PortTarget resolveLocalName(const std::string &name)
     // A directory that fails the check is not used at all; in one that
     // passes, an entry that does not count is refused rather than looked up
     // in /dev under the same name.
-    const std::string dir = virtualPortDirectory();
-    if (checkPortDirectory(dir) == PortDirStatus::Usable && hasPortEntry(dir, name)) {
-        const PortEntry entry = classifyPortEntry(dir, name);
-        target.published = portEntryPath(dir, name);
-        if (entry.kind == PortEntryKind::Device) {
-            target.kind = PortKind::Device;
-            target.device = entry.device;
-        } else if (entry.kind == PortEntryKind::Network) {
-            target.kind = PortKind::Network;
-        }
-        target.path = entry.target;
+    if (resolvePublished(name, &target)) {
         return target;
     }
     target.kind = PortKind::Device;

@@ -1,5 +1,6 @@
 #include "kivra_portdir.h"
 #include "kivra_portname.h"
+#include "portname_platform.h"
 
 namespace kivra {
 
@@ -22,15 +23,7 @@ PortTarget resolveLocalName(const std::string &name)
     }
     // As on POSIX, a name the port directory holds is that entry's, counting
     // or not; names that cannot be entries (COM3, device paths) never are.
-    const std::string dir = virtualPortDirectory();
-    if (!isDevicePath(name) && isEntryName(name) &&
-        checkPortDirectory(dir) == PortDirStatus::Usable && hasPortEntry(dir, name)) {
-        const PortEntry entry = classifyPortEntry(dir, name);
-        target.published = portEntryPath(dir, name);
-        if (entry.kind == PortEntryKind::Network) {
-            target.kind = PortKind::Network;
-            target.path = entry.target;
-        }
+    if (!isDevicePath(name) && isEntryName(name) && resolvePublished(name, &target)) {
         return target;
     }
     target.kind = PortKind::Device;

@@ -1,7 +1,9 @@
 #include "portlink.h"
 
+#include "entryfile_win.h"
 #include "kivra_portdir.h"
 #include "portdir_win.h"
+#include "portedit_platform.h"
 
 #include <windows.h>
 
@@ -71,26 +73,24 @@ PublishResult Publication::place(const std::string &dir, const std::string &name
     }
     const std::string path = kivra::portEntryPath(dir, name);
     const std::wstring entry = kivra::wide(path);
-    const std::wstring aside = kivra::wide(
-        kivra::portEntryPath(dir, "." + name + "." + std::to_string(GetCurrentProcessId())));
     // Others may read it, nobody may write or delete it, and it goes with
     // the last handle: this one, when the process ends however it ends.
-    HANDLE file =
-        CreateFileW(aside.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    kivra::AsideOpening opening;
+    opening.access = GENERIC_WRITE | DELETE;
+    opening.share = FILE_SHARE_READ;
+    opening.creation = CREATE_ALWAYS;
+    opening.flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE;
+    const kivra::AsideEntry written = kivra::writeEntryAside(dir, name, target, opening);
+    if (!written.created) {
         error =
-            "cannot create an entry in " + dir + " (error " + std::to_string(GetLastError()) + ")";
+            "cannot create an entry in " + dir + " (error " + std::to_string(written.error) + ")";
         return PublishResult::Failed;
     }
-    const std::string text = kivra::networkEntryText(target);
-    DWORD written = 0;
-    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-        written != text.size() || !FlushFileBuffers(file)) {
-        error = "cannot write " + path + " (error " + std::to_string(GetLastError()) + ")";
-        CloseHandle(file);
+    if (written.file == INVALID_HANDLE_VALUE) {
+        error = "cannot write " + path + " (error " + std::to_string(written.error) + ")";
         return PublishResult::Failed;
     }
+    const HANDLE file = written.file;
     if (!rename(file, entry)) {
         const DWORD why = GetLastError();
         CloseHandle(file);
@@ -98,7 +98,7 @@ PublishResult Publication::place(const std::string &dir, const std::string &name
             GetFileAttributesW(entry.c_str()) != INVALID_FILE_ATTRIBUTES) {
             error = heldOpen(entry)
                         ? "port name " + name + " is taken by a running simulator (" + path + ")"
-                        : "port name " + name + " is taken (" + path + ")";
+                        : kivra::nameTakenLine(dir, name);
             return PublishResult::NameTaken;
         }
         error = "cannot create " + path + " (error " + std::to_string(why) + ")";
