@@ -33,6 +33,9 @@ EntryEdit addNetworkEntry(const std::string &dir, const std::string &name, const
 // ends.
 EntryEdit removePortEntry(const std::string &dir, const std::string &name, std::string &error);
 
+// "port name NAME is taken (DIR/NAME)", for a name that already has an entry.
+std::string nameTakenLine(const std::string &dir, const std::string &name);
+
 } // namespace kivra
 
 #endif

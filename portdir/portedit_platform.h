@@ -17,8 +17,6 @@ EntryEdit writeNetworkEntry(const std::string &dir, const std::string &name, con
 // removePortEntry() once dir is usable and name fit to be an entry's.
 EntryEdit removeEntryFile(const std::string &dir, const std::string &name, std::string &error);
 
-// "port name NAME is taken (DIR/NAME)"
-std::string nameTakenLine(const std::string &dir, const std::string &name);
 // "no port NAME in the port directory DIR"
 std::string noPortLine(const std::string &dir, const std::string &name);
 // That a running simulator's entry stays until it ends.

@@ -2,8 +2,8 @@
 
 #include "entryfile_win.h"
 #include "kivra_portdir.h"
+#include "kivra_portedit.h"
 #include "portdir_win.h"
-#include "portedit_platform.h"
 
 #include <windows.h>
 
